@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace ondrel {
+
+class Form1;
+
+// The About window. Loaded anew at every opening; deletes itself on close.
+class Form2 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form2(Form1& main, QWidget* parent = nullptr);
+
+    // Disables the main window; the opener calls it before show().
+    void Form_Load();
+
+    QLabel* Label1 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+public slots:
+    void Command1_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Unload();
+
+    Form1& m_main;
+};
+
+} // namespace ondrel

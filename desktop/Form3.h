@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+namespace ondrel {
+
+class Form1;
+
+// The Setting window: creates or removes the Desktop and SendTo shortcuts.
+// Loaded anew at every opening; deletes itself on close.
+class Form3 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form3(Form1& main, QWidget* parent = nullptr);
+
+    // Disables the main window and looks up both shortcuts; the opener calls
+    // it before show(). Throws PlatformError when a special folder cannot be read.
+    void Form_Load();
+
+    std::string ExePath;
+    std::string DesktopDir;
+    std::string DesktopLink;
+    bool HadDesktopLink = false;
+    std::string SendToDir;
+    std::string SendToLink;
+    bool HadSendToLink = false;
+
+    QGroupBox* Frame1 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QRadioButton* Option3 = nullptr;
+    QRadioButton* Option4 = nullptr;
+
+public slots:
+    void Command1_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Unload();
+
+    Form1& m_main;
+};
+
+} // namespace ondrel

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ondrel::platform {
+
+// Splits a command line by the Windows rules: the first token (the program)
+// ends at the next space outside quotes and takes quotes literally otherwise;
+// the rest follow the backslash-and-quote rules of the C runtime.
+std::vector<std::string> splitCommandLine(const std::string& commandLine);
+
+// Forms one argument text from arguments already split by the system: each
+// argument made absolute against currentFolder, wrapped in quotes when it
+// holds a space, all joined by single spaces.
+std::string joinArguments(const std::vector<std::string>& arguments,
+                          const std::string& currentFolder);
+
+} // namespace ondrel::platform

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// How paths are written on this operating system. One definition per OS
+// (PathStyle_posix.cpp, PathStyle_win.cpp), chosen by the build.
+namespace ondrel::platform {
+
+// The separator the program puts between components: '/' or '\\'.
+char pathSeparator();
+
+// Is c a separator in a path given to us? ('/' on POSIX; '\\' and '/' on Windows.)
+bool isPathSeparator(char c);
+
+// Length of the root written before the first component of an absolute path:
+// 1 for "/" on POSIX, 3 for "C:\" on Windows. The long-name walk starts after it.
+std::size_t rootLength();
+
+// File name of the program itself: "Ondrel" on POSIX, "Ondrel.exe" on Windows.
+std::string programFileName();
+
+// The name under which a file is stored on the memory card. Windows names are
+// already valid there; POSIX names may hold characters a FAT card cannot store.
+std::string cardFileName(const std::string& name);
+
+} // namespace ondrel::platform
