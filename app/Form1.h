@@ -66,7 +66,7 @@ public:
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
 
-public slots:
+public Q_SLOTS:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();

@@ -22,7 +22,7 @@ public:
     QLabel* Label1 = nullptr;
     QPushButton* Command1 = nullptr;
 
-public slots:
+public Q_SLOTS:
     void Command1_Click();
 
 protected:

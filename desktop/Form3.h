@@ -40,7 +40,7 @@ public:
     QRadioButton* Option3 = nullptr;
     QRadioButton* Option4 = nullptr;
 
-public slots:
+public Q_SLOTS:
     void Command1_Click();
 
 protected:
