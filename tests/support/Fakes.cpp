@@ -1,0 +1,34 @@
+#include "tests/support/Fakes.h"
+
+namespace ondrel::test {
+
+void RecordingSleeper::Sleep(std::uint32_t milliseconds) {
+    pauses.push_back(milliseconds);
+    if (onSleep)
+        onSleep(milliseconds);
+}
+
+void RecordingProgramEnd::EndProgram(int exitCode) {
+    ++calls;
+    lastExitCode = exitCode;
+}
+
+void RecordingMessageBox::show(const QString& text) {
+    texts.append(text);
+    if (onShow)
+        onShow(text);
+}
+
+std::optional<std::string> FakeDriveList::DriveRoot(char letter) const {
+    auto found = roots.find(letter);
+    if (found == roots.end())
+        return std::nullopt;
+    return found->second;
+}
+
+std::string FakeEnvironment::Variable(const std::string& name) const {
+    auto found = variables.find(name);
+    return found == variables.end() ? std::string() : found->second;
+}
+
+} // namespace ondrel::test

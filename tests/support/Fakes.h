@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/MessageBox.h"
+#include "platform/DriveList.h"
+#include "platform/Environment.h"
+#include "platform/ProgramEnd.h"
+#include "platform/Sleeper.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ondrel::test {
+
+// Records each pause instead of sleeping. onSleep, when set, runs inside the
+// pause, which is where a user's click would land during the real one.
+class RecordingSleeper : public platform::Sleeper {
+public:
+    void Sleep(std::uint32_t milliseconds) override;
+
+    std::vector<std::uint32_t> pauses;
+    std::function<void(std::uint32_t)> onSleep;
+};
+
+// Records the end of the program instead of ending the test process.
+class RecordingProgramEnd : public platform::ProgramEnd {
+public:
+    void EndProgram(int exitCode) override;
+
+    int calls = 0;
+    int lastExitCode = -1;
+};
+
+// Records every message box and dismisses it at once.
+class RecordingMessageBox : public MessageBox {
+public:
+    void show(const QString& text) override;
+
+    QStringList texts;
+    std::function<void(const QString&)> onShow;
+};
+
+// Drive letters mapped onto folders chosen by the test.
+class FakeDriveList : public platform::DriveList {
+public:
+    std::optional<std::string> DriveRoot(char letter) const override;
+
+    std::map<char, std::string> roots;
+};
+
+// The command line, environment and program folder chosen by the test.
+class FakeEnvironment : public platform::Environment {
+public:
+    std::string ArgumentText() const override { return argumentText; }
+    std::string Variable(const std::string& name) const override;
+    std::string ProgramFolder() const override { return programFolder; }
+    std::string PrivateTempFolder() const override { return privateTempFolder; }
+
+    std::string argumentText;
+    std::map<std::string, std::string> variables;
+    std::string programFolder;
+    std::string privateTempFolder;
+};
+
+} // namespace ondrel::test
