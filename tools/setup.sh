@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs what is missing (Debian 12, as root or through sudo) and builds
+# Ondrel into the given folder. Sourced by ./run and ./test.
+#   setup_packages PACKAGE...   install the packages not yet installed
+#   build_ondrel BUILD_DIR [CMAKE OPTIONS...]
+set -euo pipefail
+
+ONDREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# What building and running the program needs.
+ONDREL_RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev ffmpeg fonts-dejavu-core)
+# What the whole test suite needs on top: a real X server, clicks, a window
+# manager for the close box, FAT images, timing, and MinGW + Wine for the
+# Windows platform layer.
+ONDREL_TEST_PACKAGES=(xvfb xauth xdotool openbox wmctrl x11-utils imagemagick dosfstools time
+                      util-linux g++-mingw-w64-x86-64 wine64)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+setup_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    [ "${#missing[@]}" -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    as_root apt-get update -qq
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
+
+build_ondrel() {
+    local build_dir="$1"
+    shift
+    cmake -S "$ONDREL_ROOT" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$build_dir" -j"$(nproc)"
+}
