@@ -19,6 +19,9 @@ public:
     // Disables the main window; the opener calls it before show().
     void Form_Load();
 
+    // The fixed text the window shows, the same at every opening.
+    static QString aboutText();
+
     QLabel* Label1 = nullptr;
     QPushButton* Command1 = nullptr;
 

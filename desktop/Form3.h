@@ -12,6 +12,10 @@ namespace ondrel {
 
 class Form1;
 
+namespace platform {
+class Shell;
+}
+
 // The Setting window: creates or removes the Desktop and SendTo shortcuts.
 // Loaded anew at every opening; deletes itself on close.
 class Form3 : public QWidget {
@@ -48,6 +52,10 @@ protected:
 
 private:
     void Form_Unload();
+    // Creates or deletes one shortcut, judged by what was found at load only.
+    void applyPair(platform::Shell& shell, bool createSelected, bool deleteSelected,
+                   bool existedAtLoad, const std::string& linkPath);
+    void createShortcut(platform::Shell& shell, const std::string& linkPath);
 
     Form1& m_main;
 };
