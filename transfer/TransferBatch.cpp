@@ -1,10 +1,175 @@
-// Placeholder until the batch lands; replaced by its real implementation.
 #include "transfer/TransferBatch.h"
+
+#include "app/Form1.h"
+#include "platform/FileSystem.h"
+#include "platform/PathStyle.h"
+#include "platform/Shell.h"
+#include "platform/Sleeper.h"
+#include "transfer/CardLocator.h"
+#include "transfer/ConverterRunner.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <vector>
 
 namespace ondrel {
 
+namespace {
+
+constexpr std::uint32_t kFailurePauseMilliseconds = 5000;
+
+bool ticked(const QCheckBox* box) {
+    return box->checkState() != Qt::Unchecked;
+}
+
+// The components of a path with "." dropped and ".." taken back, on the text
+// alone, so that two spellings of one path compare equal.
+std::vector<std::string> lexicalComponents(const std::string& path) {
+    std::vector<std::string> components;
+    std::string current;
+    auto close = [&components, &current] {
+        if (current == "..") {
+            if (!components.empty())
+                components.pop_back();
+        } else if (!current.empty() && current != ".") {
+            components.push_back(current);
+        }
+        current.clear();
+    };
+    for (char c : path) {
+        if (platform::isPathSeparator(c))
+            close();
+        else
+            current += c;
+    }
+    close();
+    return components;
+}
+
+bool lexicallySamePath(const std::string& a, const std::string& b) {
+    return lexicalComponents(a) == lexicalComponents(b);
+}
+
+} // namespace
+
 TransferBatch::TransferBatch(Form1& form) : m_form(form) {}
 
-void TransferBatch::run() {}
+void TransferBatch::run() {
+    platform::Services& services = m_form.services();
+    m_form.ChildProcessId = 0;
+    m_form.Command1->setText(QStringLiteral("TRANSFERRING"));
+    m_form.Command1->setEnabled(false);
+    m_form.Check1->setEnabled(false);
+    m_form.Check2->setEnabled(false);
+
+    std::string cardRoot;
+    if (!ticked(m_form.Check1)) {
+        setStatus(QStringLiteral("Searching the memory card of DS..."));
+        if (!refresh())
+            return;
+        CardLocator locator(services.fileSystem, services.drives);
+        const std::string CardDrive = locator.FindMemoryCard();
+        if (CardDrive.empty()) {
+            setStatus(QStringLiteral("The memory card of DS not found."));
+            finish();
+            return;
+        }
+        cardRoot = locator.cardRoot();
+    }
+
+    for (int i = 0; i < m_form.FileList.FileCount; ++i) {
+        if (!transferFile(i, cardRoot))
+            return;
+    }
+
+    m_form.appendLog(QStringLiteral("\r\n**Finished**"));
+    setStatus(QStringLiteral("Finished transferring the music file(s) to DS."));
+    finish();
+}
+
+bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
+    platform::Services& services = m_form.services();
+    platform::FileSystem& fileSystem = services.fileSystem;
+    const std::string sep(1, platform::pathSeparator());
+    const std::string& source = m_form.FileList.SourcePaths[static_cast<std::size_t>(index)];
+    const std::string& displayName = m_form.FileList.DisplayNames[static_cast<std::size_t>(index)];
+
+    m_form.Label1->setText(QString::fromStdString(displayName));
+    if (!refresh())
+        return false;
+
+    // The temporary name follows the path as given, the destination the long form.
+    const std::string SourceExt = fileSystem.GetExtensionName(source);
+    const std::string TempFile = m_form.TempDir + sep + fileSystem.GetBaseName(source) + ".mp4";
+    const std::string DestFile = destinationFile(displayName, cardRoot);
+
+    m_form.appendLog(QStringLiteral("\r\nNo. ") + QString::number(index + 1) +
+                     QStringLiteral(": ") + QString::fromStdString(displayName) +
+                     QStringLiteral("..."));
+
+    // Whether the file counts as done is judged by TempFile alone, so one left
+    // from an earlier run or an earlier file of this batch must not stand in
+    // for this file's own output. A source that already lies at TempFile is
+    // the user's file, not a leftover.
+    if (!lexicallySamePath(source, TempFile))
+        fileSystem.RemoveStaleFile(TempFile);
+
+    bool produced = false;
+    if ((SourceExt == "m4a" || SourceExt == "M4A") && !ticked(m_form.Check2)) {
+        fileSystem.CopyFile(source, TempFile, true);
+        produced = fileSystem.FileExists(TempFile);
+    } else if (ConverterRunner::reachesConverterIntact(source) &&
+               ConverterRunner::reachesConverterIntact(TempFile)) {
+        setStatus(QStringLiteral("Converting the music file for DS..."));
+        if (!refresh())
+            return false;
+        ConverterRunner(m_form).RunConverter(source, TempFile, ticked(m_form.Check2));
+        if (m_form.unloaded())
+            return false;
+        produced = fileSystem.FileExists(TempFile);
+    }
+
+    if (produced) {
+        setStatus(QStringLiteral("Transferring the music file to DS..."));
+        if (!refresh())
+            return false;
+        fileSystem.CopyFile(TempFile, DestFile, true);
+        m_form.appendLog(QStringLiteral(" SUCCESS"));
+    } else {
+        setStatus(QStringLiteral("Failed to convert the music file."));
+        if (!refresh())
+            return false;
+        m_form.appendLog(QStringLiteral(" FAIL"));
+        services.sleeper.Sleep(kFailurePauseMilliseconds);
+    }
+    return true;
+}
+
+std::string TransferBatch::destinationFile(const std::string& displayName,
+                                           const std::string& cardRoot) {
+    platform::Services& services = m_form.services();
+    const std::string sep(1, platform::pathSeparator());
+    const std::string name = services.fileSystem.GetBaseName(displayName) + ".mp4";
+    if (ticked(m_form.Check1))
+        return services.shell.SpecialFolders("Desktop") + sep + name;
+    // The card is a FAT volume: a name it cannot store is stored with substitutes.
+    return cardRoot + sep + "Music" + sep + platform::cardFileName(name);
+}
+
+void TransferBatch::setStatus(const QString& text) {
+    m_form.Label2->setText(text);
+}
+
+bool TransferBatch::refresh() {
+    m_form.RefreshDisplay();
+    return !m_form.unloaded();
+}
+
+void TransferBatch::finish() {
+    m_form.Command1->setText(QStringLiteral("FINISH"));
+    m_form.Command1->setEnabled(true);
+}
 
 } // namespace ondrel

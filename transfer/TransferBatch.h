@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+
+class QString;
+
 namespace ondrel {
 
 class Form1;
@@ -14,6 +18,15 @@ public:
     void run();
 
 private:
+    // Works one file through. False when the window was closed on the way,
+    // after which nothing of the batch may go on.
+    bool transferFile(int index, const std::string& cardRoot);
+    std::string destinationFile(const std::string& displayName, const std::string& cardRoot);
+    void setStatus(const QString& text);
+    // RefreshDisplay; false when the window was unloaded inside it.
+    bool refresh();
+    void finish();
+
     Form1& m_form;
 };
 

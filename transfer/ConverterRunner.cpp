@@ -1,0 +1,77 @@
+#include "transfer/ConverterRunner.h"
+
+#include "app/Form1.h"
+#include "platform/Environment.h"
+#include "platform/PathStyle.h"
+#include "platform/Processes.h"
+
+namespace ondrel {
+
+namespace {
+
+constexpr std::uint32_t kPollMilliseconds = 100;
+
+} // namespace
+
+ConverterRunner::ConverterRunner(Form1& form) : m_form(form) {}
+
+std::string ConverterRunner::commandLine(const std::string& programFolder,
+                                         const std::string& sourcePath, const std::string& tempFile,
+                                         bool kdh) {
+    const std::string sep(1, platform::pathSeparator());
+    std::string line = "\"" + programFolder + sep;
+    if (kdh) {
+        line += "kdh.exe\" ";
+        line += "-maxfr 30 -bitexact -vcodec h264 -coder 1 -bufsize 128 ";
+        line += "-g 250 -s 320x240 -b 384 -acodec aac -ac 2 ";
+        line += "-ar 48000 -ab 64 -f mp4 -i ";
+    } else {
+        line += "ffmpeg.exe\" ";
+        line += "-vn -ab 128k -ar 44100 -i ";
+    }
+    line += "\"" + sourcePath + "\"";
+    line += " \"" + tempFile + "\"";
+    return line;
+}
+
+bool ConverterRunner::reachesConverterIntact(const std::string& path) {
+    return path.find('"') == std::string::npos;
+}
+
+void ConverterRunner::RunConverter(const std::string& sourcePath, const std::string& tempFile,
+                                   bool kdh) {
+    if (!reachesConverterIntact(sourcePath) || !reachesConverterIntact(tempFile))
+        return;
+    platform::Services& services = m_form.services();
+    const std::string line =
+        commandLine(services.environment.ProgramFolder(), sourcePath, tempFile, kdh);
+    m_form.ChildProcessId = services.processes.StartProcess(line, platform::kMinimizedNoFocus);
+    WaitForExitProcess(m_form.ChildProcessId, -1);
+    m_form.ChildProcessId = 0;
+}
+
+void ConverterRunner::WaitForExitProcess(std::int32_t lProcessId, std::int32_t lMilliseconds) {
+    static_cast<void>(lMilliseconds);
+    platform::Processes& processes = m_form.services().processes;
+    const platform::ProcessHandle handle =
+        processes.OpenProcess(platform::kSynchronize, false, lProcessId);
+    if (handle == 0)
+        return;
+    try {
+        std::uint32_t result = processes.WaitForSingleObject(handle, kPollMilliseconds);
+        // Once the window has been unloaded the program is over: in the real
+        // program ending it never returns, but nothing must go on if it does.
+        while (result == platform::kWaitTimeout && !m_form.unloaded()) {
+            m_form.RefreshDisplay();
+            if (m_form.unloaded())
+                break;
+            result = processes.WaitForSingleObject(handle, kPollMilliseconds);
+        }
+    } catch (...) {
+        processes.CloseHandle(handle);
+        throw;
+    }
+    processes.CloseHandle(handle);
+}
+
+} // namespace ondrel

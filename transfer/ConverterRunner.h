@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace ondrel {
+
+class Form1;
+
+// Runs one converter per file: builds its command line, starts it minimized,
+// and waits for its end while the main window keeps handling its events.
+class ConverterRunner {
+public:
+    explicit ConverterRunner(Form1& form);
+
+    // The converter's command line, byte for byte as the converters expect it:
+    // kdh.exe in KDH mode, ffmpeg.exe otherwise, both from programFolder.
+    static std::string commandLine(const std::string& programFolder, const std::string& sourcePath,
+                                   const std::string& tempFile, bool kdh);
+
+    // Whether a path reaches the converter as the one argument it is meant to
+    // be. The line puts paths between quotes without escaping, so a quote in
+    // one would end it early and turn the rest into converter options.
+    static bool reachesConverterIntact(const std::string& path);
+
+    // Starts the converter for the mode, records its id in ChildProcessId
+    // while it runs and returns when it has ended, or when the window has
+    // been closed meanwhile. Starts nothing when a path would not reach the
+    // converter intact. A converter that cannot be started throws
+    // PlatformError, with ChildProcessId still 0.
+    void RunConverter(const std::string& sourcePath, const std::string& tempFile, bool kdh);
+
+    // Waits until the process has ended, refreshing the window between polls
+    // of 100 ms. lMilliseconds is not consulted: the wait always lasts until
+    // the end. Returns at once when the process cannot be opened (already
+    // gone), and stops waiting once the window has been unloaded.
+    void WaitForExitProcess(std::int32_t lProcessId, std::int32_t lMilliseconds);
+
+private:
+    Form1& m_form;
+};
+
+} // namespace ondrel
