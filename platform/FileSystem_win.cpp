@@ -6,6 +6,8 @@
 #include "platform/FileSystem_win.h"
 
 #include "platform/CriticalErrorGuard_win.h"
+#include "platform/PathStyle.h"
+#include "platform/PathText.h"
 #include "platform/PlatformError.h"
 #include "platform/WinText_win.h"
 
@@ -21,24 +23,12 @@ using win::toWide;
 
 namespace {
 
-bool isSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-// Where the last component starts: after the last separator, or after a drive
-// prefix such as "C:" in "C:song.mp3".
-std::size_t lastComponentStart(const std::string& path) {
-    for (std::size_t i = path.size(); i > 0; --i) {
-        if (isSeparator(path[i - 1]))
-            return i;
-    }
-    if (path.size() >= 2 && path[1] == ':')
-        return 2;
-    return 0;
-}
-
-std::string lastComponent(const std::string& path) {
-    return path.substr(lastComponentStart(path));
+// "C:song.mp3" names song.mp3 in drive C's current folder: the drive prefix
+// is no part of the name.
+std::string withoutDrivePrefix(const std::string& path) {
+    const bool drivePrefix =
+        path.size() >= 2 && path[1] == ':' && (path.size() == 2 || !isPathSeparator(path[2]));
+    return drivePrefix ? path.substr(2) : path;
 }
 
 DWORD attributesOf(const std::string& path) {
@@ -104,15 +94,11 @@ bool WinFileSystem::FileExists(const std::string& path) const {
 }
 
 std::string WinFileSystem::GetExtensionName(const std::string& path) const {
-    const std::string name = lastComponent(path);
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    return extensionNameOf(withoutDrivePrefix(path));
 }
 
 std::string WinFileSystem::GetBaseName(const std::string& path) const {
-    const std::string name = lastComponent(path);
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
+    return baseNameOf(withoutDrivePrefix(path));
 }
 
 void WinFileSystem::CopyFile(const std::string& source, const std::string& destination,
@@ -120,8 +106,13 @@ void WinFileSystem::CopyFile(const std::string& source, const std::string& desti
     const std::string both = source + " -> " + destination;
     const win::CriticalErrorGuard guard;
     const std::wstring wideDestination = toWide(destination);
-    if (!overwrite && GetFileAttributesW(wideDestination.c_str()) != INVALID_FILE_ATTRIBUTES)
+    const DWORD existing = GetFileAttributesW(wideDestination.c_str());
+    if (!overwrite && existing != INVALID_FILE_ATTRIBUTES)
         throwError("CopyFile", both, ERROR_FILE_EXISTS);
+    // Windows refuses to rename over a read-only file, some file systems
+    // under Wine do not; refusing first keeps the answer the same everywhere.
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0)
+        throwError("CopyFile", both, ERROR_ACCESS_DENIED);
 
     HandleCloser input{CreateFileW(toWide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
@@ -197,7 +188,10 @@ void WinFileSystem::DeleteFile(const std::string& path, bool force) {
 }
 
 std::string WinFileSystem::LookupEntryName(const std::string& path) {
-    const std::string name = lastComponent(path);
+    // A path that ends in a separator names no entry of its folder.
+    const std::string text = withoutDrivePrefix(path);
+    const std::size_t nameStart = text.find_last_of("\\/");
+    const std::string name = text.substr(nameStart == std::string::npos ? 0 : nameStart + 1);
     // FindFirstFile would take these as wildcards and answer with some other
     // entry's name; no stored name can contain them.
     if (name.empty() || name.find_first_of("*?<>\"") != std::string::npos)

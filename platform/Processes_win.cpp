@@ -18,9 +18,10 @@ HANDLE toHandle(ProcessHandle handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-// The program named by the first token, quotes removed. Naming it to
-// CreateProcessW keeps an unquoted path with spaces from starting some
-// shorter prefix of it, and no search path is walked.
+// The program is exactly what the first token names, quotes removed, with
+// ".exe" added when it has no extension. Left to itself, CreateProcessW would
+// also try longer prefixes of an unquoted path with spaces and walk the
+// search path.
 std::wstring programOf(const std::wstring& commandLine) {
     std::wstring program;
     for (wchar_t c : commandLine.substr(0, win::programTokenEnd(commandLine))) {

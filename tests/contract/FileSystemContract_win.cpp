@@ -1,0 +1,229 @@
+#include <windows.h>
+#undef CopyFile
+#undef DeleteFile
+
+#include "tests/contract/Check.h"
+#include "tests/contract/ScratchFolder_win.h"
+
+#include "platform/DriveList.h"
+#include "platform/FileSystem.h"
+#include "platform/NativeServices.h"
+#include "platform/PlatformError.h"
+#include "platform/Services.h"
+#include "platform/WinText_win.h"
+
+#include <cstdlib>
+#include <optional>
+
+using contract::win::ScratchFolder;
+using ondrel::platform::NativeServices;
+using ondrel::platform::PlatformError;
+using ondrel::platform::win::toUtf8;
+using ondrel::platform::win::toWide;
+
+namespace {
+
+std::string shortPathOf(const std::string& path) {
+    const std::wstring wide = toWide(path);
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = GetShortPathNameW(wide.c_str(), buffer, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH)
+        return {};
+    return toUtf8(std::wstring(buffer, length));
+}
+
+DWORD attributesOf(const std::string& path) {
+    return GetFileAttributesW(toWide(path).c_str());
+}
+
+// A letter from D to Z that stands for no drive in this session, if any.
+std::optional<char> unusedDriveLetter() {
+    const DWORD drives = GetLogicalDrives();
+    for (char letter = 'Z'; letter >= 'D'; --letter) {
+        if ((drives & (1u << (letter - 'A'))) == 0)
+            return letter;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// The shell hands the program short 8.3 paths of what was dropped; the log
+// must show the names as they are stored. Short names are whatever the volume
+// made up, so they are asked of the system, never written out here.
+CONTRACT_TEST(win_lookup_entry_name_turns_short_names_long) {
+    NativeServices native(0, nullptr);
+    auto& files = native.services().fileSystem;
+    ScratchFolder scratch;
+    const std::string folder = scratch / "A Folder With A Long Name";
+    CreateDirectoryW(toWide(folder).c_str(), nullptr);
+    const std::string file = folder + "\\Song With Long Name.final.mp3";
+    ScratchFolder::writeFile(file, "music");
+
+    const std::string shortFile = shortPathOf(file);
+    const std::string shortFolder = shortPathOf(folder);
+    CHECK(!shortFile.empty());
+    CHECK(!shortFolder.empty());
+    if (shortFile.empty() || shortFolder.empty())
+        return;
+    CHECK(shortFile != file);
+    CHECK_EQ(files.LookupEntryName(shortFile), std::string("Song With Long Name.final.mp3"));
+    CHECK_EQ(files.LookupEntryName(shortFolder), std::string("A Folder With A Long Name"));
+    // A long name spelt in another case still gives the stored spelling.
+    CHECK_EQ(files.LookupEntryName(folder + "\\song with long name.FINAL.MP3"),
+             std::string("Song With Long Name.final.mp3"));
+    CHECK_EQ(files.LookupEntryName(folder + "/Song With Long Name.final.mp3"),
+             std::string("Song With Long Name.final.mp3"));
+}
+
+CONTRACT_TEST(win_lookup_entry_name_finds_nothing_it_should_not) {
+    NativeServices native(0, nullptr);
+    auto& files = native.services().fileSystem;
+    ScratchFolder scratch;
+    ScratchFolder::writeFile(scratch / "present.mp3", "x");
+    const std::string hidden = scratch / "hidden.mp3";
+    ScratchFolder::writeFile(hidden, "x");
+    SetFileAttributesW(toWide(hidden).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+
+    CHECK_EQ(files.LookupEntryName(hidden), std::string("hidden.mp3"));
+    CHECK_EQ(files.LookupEntryName(scratch / "absent.mp3"), std::string());
+    CHECK_EQ(files.LookupEntryName(scratch / "absent\\present.mp3"), std::string());
+    // Wildcards would match present.mp3 if they reached the directory search.
+    CHECK_EQ(files.LookupEntryName(scratch / "*.mp3"), std::string());
+    CHECK_EQ(files.LookupEntryName(scratch / "present.mp?"), std::string());
+    CHECK_EQ(files.LookupEntryName(scratch / "present<mp3"), std::string());
+    CHECK_EQ(files.LookupEntryName(scratch.path() + "\\"), std::string());
+}
+
+// The card search probes every letter from D to Z, most of which hold no
+// volume or no medium; none of that may raise an error or a dialog.
+CONTRACT_TEST(win_card_marker_on_a_mapped_drive_letter) {
+    NativeServices native(0, nullptr);
+    auto services = native.services();
+    auto& files = services.fileSystem;
+    auto& drives = services.drives;
+
+    CHECK_EQ(drives.DriveRoot('D').value_or("<none>"), std::string("D:"));
+    CHECK_EQ(drives.DriveRoot('Z').value_or("<none>"), std::string("Z:"));
+    CHECK(!drives.DriveRoot('C').has_value());
+    CHECK(!drives.DriveRoot('A').has_value());
+    CHECK(!drives.DriveRoot('[').has_value());
+
+    if (const auto unused = unusedDriveLetter()) {
+        const std::string root = drives.DriveRoot(*unused).value_or("<none>");
+        CHECK(!files.FolderExists(root + "\\private\\ds"));
+        CHECK(!files.FolderExists(root + "\\"));
+        CHECK(!files.FileExists(root + "\\Music\\song.mp4"));
+        CHECK_EQ(files.LookupEntryName(root + "\\private"), std::string());
+        CHECK_THROWS(files.CreateFolder(root + "\\Music"));
+    }
+
+    const char* card = std::getenv("ONDREL_TEST_CARD_DRIVE");
+    if (card == nullptr || card[0] < 'D' || card[0] > 'Z')
+        contract::skip("ONDREL_TEST_CARD_DRIVE names no mapped card drive");
+    const std::string root = drives.DriveRoot(card[0]).value_or("<none>");
+    CHECK(files.FolderExists(root + "\\private\\ds"));
+    CHECK(files.FolderExists(root + "\\PRIVATE\\DS"));
+    CHECK(!files.FileExists(root + "\\private\\ds"));
+    const std::string music = root + "\\Music";
+    const bool hadMusic = files.FolderExists(music);
+    if (!hadMusic)
+        files.CreateFolder(music);
+    CHECK(files.FolderExists(music));
+    const std::string song = music + "\\contract song.mp4";
+    ScratchFolder::writeFile(song, "mp4");
+    CHECK(files.FileExists(song));
+    files.DeleteFile(song, true);
+    CHECK(!files.FileExists(song));
+    if (!hadMusic)
+        RemoveDirectoryW(toWide(music).c_str());
+}
+
+CONTRACT_TEST(win_path_text_takes_both_separators_and_drive_prefixes) {
+    NativeServices native(0, nullptr);
+    auto& files = native.services().fileSystem;
+    CHECK_EQ(files.GetBaseName("C:\\Music\\a.b.mp3"), std::string("a.b"));
+    CHECK_EQ(files.GetExtensionName("C:/Music/a.b.mp3"), std::string("mp3"));
+    CHECK_EQ(files.GetBaseName("C:\\dotted.folder\\song"), std::string("song"));
+    CHECK_EQ(files.GetExtensionName("C:\\dotted.folder\\song"), std::string());
+    CHECK_EQ(files.GetBaseName("D:song.m4a"), std::string("song"));
+    CHECK_EQ(files.GetExtensionName("D:song.m4a"), std::string("m4a"));
+    CHECK_EQ(files.GetBaseName("\\\\server\\share\\Folder/track.WAV"), std::string("track"));
+}
+
+// Windows refuses to replace or remove files that are read-only or open
+// without sharing; a copy must then fail cleanly.
+CONTRACT_TEST(win_copy_onto_a_file_that_cannot_be_replaced) {
+    NativeServices native(0, nullptr);
+    auto& files = native.services().fileSystem;
+    ScratchFolder scratch;
+    const std::string source = scratch / "new \u00fc.mp4";
+    const std::string destination = scratch / "old.mp4";
+    ScratchFolder::writeFile(source, "new content");
+    ScratchFolder::writeFile(destination, "old content");
+
+    HANDLE locked = CreateFileW(toWide(destination).c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHECK(locked != INVALID_HANDLE_VALUE);
+    try {
+        files.CopyFile(source, destination, true);
+        CHECK(!"a copy over a file open without sharing must fail");
+    } catch (const PlatformError& error) {
+        CHECK_EQ(error.operation(), std::string("CopyFile"));
+        CHECK(error.path().find("old.mp4") != std::string::npos);
+        CHECK(error.path().find("new \u00fc.mp4") != std::string::npos);
+        CHECK(!error.reason().empty());
+    }
+    CloseHandle(locked);
+    CHECK_EQ(ScratchFolder::readFile(destination), std::string("old content"));
+    CHECK_EQ(scratch.entryCount(), std::size_t{2});
+
+    SetFileAttributesW(toWide(destination).c_str(), FILE_ATTRIBUTE_READONLY);
+    CHECK_THROWS(files.CopyFile(source, destination, true));
+    CHECK_EQ(ScratchFolder::readFile(destination), std::string("old content"));
+    CHECK_EQ(scratch.entryCount(), std::size_t{2});
+
+    // Once it can be replaced, the copy lands and the temporary file is gone.
+    SetFileAttributesW(toWide(destination).c_str(), FILE_ATTRIBUTE_NORMAL);
+    files.CopyFile(source, destination, true);
+    CHECK_EQ(ScratchFolder::readFile(destination), std::string("new content"));
+    CHECK_EQ(scratch.entryCount(), std::size_t{2});
+    CHECK_THROWS(files.CopyFile(source, destination, false));
+}
+
+CONTRACT_TEST(win_delete_needs_force_for_a_read_only_file) {
+    NativeServices native(0, nullptr);
+    auto& files = native.services().fileSystem;
+    ScratchFolder scratch;
+    const std::string link = scratch / "Ondrel.lnk";
+    ScratchFolder::writeFile(link, "shortcut");
+    SetFileAttributesW(toWide(link).c_str(), FILE_ATTRIBUTE_READONLY);
+
+    CHECK_THROWS(files.DeleteFile(link, false));
+    CHECK(files.FileExists(link));
+    CHECK((attributesOf(link) & FILE_ATTRIBUTE_READONLY) != 0);
+    files.DeleteFile(link, true);
+    CHECK(!files.FileExists(link));
+    // A folder is no file to delete, forced or not.
+    const std::string folder = scratch / "folder";
+    files.CreateFolder(folder);
+    CHECK_THROWS(files.DeleteFile(folder, true));
+    CHECK(files.FolderExists(folder));
+}
+
+CONTRACT_TEST(win_remove_stale_file_takes_read_only_files_and_spares_folders) {
+    NativeServices native(0, nullptr);
+    auto& files = native.services().fileSystem;
+    ScratchFolder scratch;
+    const std::string stale = scratch / "stale.mp4";
+    ScratchFolder::writeFile(stale, "x");
+    SetFileAttributesW(toWide(stale).c_str(), FILE_ATTRIBUTE_READONLY);
+    files.RemoveStaleFile(stale);
+    CHECK(!files.FileExists(stale));
+    files.RemoveStaleFile(stale);
+    files.RemoveStaleFile(scratch / "no folder\\stale.mp4");
+    const std::string folder = scratch / "folder.mp4";
+    files.CreateFolder(folder);
+    CHECK_THROWS(files.RemoveStaleFile(folder));
+    CHECK(files.FolderExists(folder));
+}
