@@ -39,6 +39,9 @@ public:
     // Appends a piece to the log and puts the caret at the end.
     void appendLog(const QString& piece);
 
+    // The long form of a path, "" when a component cannot be found.
+    std::string GetLongFilename(const std::string& sShortName);
+
     // True once Form_Unload has run: whatever was under way must not go on.
     bool unloaded() const { return m_unloaded; }
 
@@ -77,9 +80,19 @@ protected:
 private:
     void Form_Unload();
 
+    void createControls();
+    void loadLaunchList();
+    void writeInstructions();
+    void refuseFolders();
+    void writeListing();
+    void terminateConverter();
+    void saveSetting();
+    void endProgram(int exitCode);
+
     platform::Services m_services;
     MessageBox& m_messageBox;
     bool m_unloaded = false;
+    bool m_programEnded = false;
 };
 
 } // namespace ondrel

@@ -1,0 +1,94 @@
+#include "app/LogBox.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace ondrel {
+
+namespace {
+
+const QString kLineBreak = QStringLiteral("\r\n");
+
+} // namespace
+
+LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // An edit by the user makes the widget's copy the only true one.
+    connect(document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!m_writing)
+            userEdited();
+    });
+}
+
+QString LogBox::text() const {
+    return m_textIsCurrent ? m_text : widgetText();
+}
+
+void LogBox::setText(const QString& text) {
+    m_writing = true;
+    setPlainText(shownForm(text));
+    m_writing = false;
+    m_text = text;
+    m_textIsCurrent = true;
+}
+
+void LogBox::append(const QString& piece) {
+    if (!m_textIsCurrent) {
+        m_text = widgetText();
+        m_textIsCurrent = true;
+    }
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    m_writing = true;
+    cursor.insertText(shownForm(piece));
+    m_writing = false;
+    m_text += piece;
+}
+
+qsizetype LogBox::selectionStart() const {
+    const QString current = text();
+    const qsizetype widgetPosition = textCursor().selectionStart();
+    // A CR LF pair is one block break, one character, in the widget.
+    qsizetype position = 0;
+    for (qsizetype shown = 0; shown < widgetPosition && position < current.size(); ++shown)
+        position += QStringView(current).sliced(position).startsWith(kLineBreak) ? 2 : 1;
+    return position;
+}
+
+void LogBox::setSelectionStart(qsizetype position) {
+    const QString current = text();
+    position = std::clamp<qsizetype>(position, 0, current.size());
+    QTextCursor cursor(document());
+    if (position == current.size()) {
+        // The log's usual case, after every write: no need to count anything.
+        cursor.movePosition(QTextCursor::End);
+    } else {
+        const qsizetype lineBreaks = current.first(position).count(kLineBreak);
+        cursor.setPosition(static_cast<int>(position - lineBreaks));
+    }
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void LogBox::userEdited() {
+    m_textIsCurrent = false;
+    m_text.clear();
+}
+
+QString LogBox::shownForm(const QString& piece) {
+    QString shown = piece;
+    shown.replace(kLineBreak, QStringLiteral("\n"));
+    return shown;
+}
+
+QString LogBox::widgetText() const {
+    QString raw = document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, kLineBreak);
+    return raw;
+}
+
+} // namespace ondrel
