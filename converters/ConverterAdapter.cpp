@@ -5,6 +5,11 @@
 #include "converters/SupervisedChild.h"
 #include "converters/Words.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 namespace ondrel::converters {
@@ -17,6 +22,26 @@ constexpr int kNoFfmpeg = 127;
 std::string programName(const std::string& token) {
     const std::size_t slash = token.rfind('/');
     return slash == std::string::npos ? token : token.substr(slash + 1);
+}
+
+bool sameFile(const std::string& first, const std::string& second) {
+    struct stat one {};
+    struct stat two {};
+    return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &two) == 0 &&
+           one.st_dev == two.st_dev && one.st_ino == two.st_ino;
+}
+
+// A source converted onto itself is still read by ffmpeg, and replaced only
+// by the finished result.
+void removeStaleOutput(const ConversionPaths& paths, const std::string& name,
+                       std::ostream& errors) {
+    struct stat info {};
+    if (::lstat(paths.output.c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
+        sameFile(paths.source, paths.output))
+        return;
+    if (::unlink(paths.output.c_str()) != 0)
+        errors << name << ": cannot remove the older " << paths.output << ": "
+               << std::strerror(errno) << '\n';
 }
 
 } // namespace
@@ -35,6 +60,10 @@ int ConverterAdapter::run(const std::vector<std::string>& arguments, const std::
                << m_form.usage() << '\n';
         return kUsageError;
     }
+
+    // Whatever stands under the output name now is not the result of this
+    // run; left there it would pass for one if the conversion fails.
+    removeStaleOutput(*paths, name, errors);
 
     const auto ffmpeg = ExecutableSearch(searchPath, "/proc/self/exe").find("ffmpeg");
     if (!ffmpeg) {

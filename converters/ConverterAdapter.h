@@ -12,8 +12,9 @@ namespace ondrel::converters {
 // unchanged, and has the system's present-day ffmpeg do the same work.
 //
 // What the caller relies on is the output file alone: it exists after we end
-// exactly when the conversion worked. So ffmpeg writes to a partial file that
-// becomes the output only after a clean exit with something written.
+// exactly when the conversion worked. So an older file of that name is
+// removed first, and ffmpeg writes to a partial file that becomes the output
+// only after a clean exit with something written.
 class ConverterAdapter {
 public:
     // outputOptions: what ffmpeg is to make of the source, the options that

@@ -1,0 +1,262 @@
+#!/usr/bin/env bash
+# Runs the two converters, ffmpeg.exe and kdh.exe, with the command lines the
+# program sends, and checks with ffprobe what they leave behind. The program
+# judges a conversion by its output file alone, so most checks are about that
+# file: the right streams when it worked, no file at all when it did not.
+#
+# Usage: test_converters.sh <build folder>
+set -u
+
+build=$(cd "${1:-build}" && pwd)
+bin="$build/bin"
+
+for tool in ffmpeg ffprobe pgrep; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+for adapter in ffmpeg.exe kdh.exe; do
+    if [ ! -x "$bin/$adapter" ]; then
+        echo "FAIL: $bin/$adapter is missing: build the program first"
+        exit 1
+    fi
+done
+
+DEFAULT_OPTIONS=(-vn -ab 128k -ar 44100)
+KDH_OPTIONS=(-maxfr 30 -bitexact -vcodec h264 -coder 1 -bufsize 128 -g 250 -s 320x240
+    -b 384 -acodec aac -ac 2 -ar 48000 -ab 64 -f mp4)
+
+work=$(mktemp -d)
+media="$work/music with spaces"
+out="$work/out put"
+helpers=()
+cleanup() {
+    for pid in "${helpers[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$media" "$out"
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() {
+    failed=$((failed + 1))
+    echo "FAIL: $*"
+}
+# check "<what should hold>" command...: one expectation per line.
+check() {
+    local message=$1
+    shift
+    if "$@"; then pass; else fail "$message"; fi
+}
+
+# --- tools -----------------------------------------------------------------
+
+generate() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
+
+# probe FILE STREAM-SELECTOR ENTRY: one value per matching stream.
+probe() {
+    ffprobe -v error -select_streams "$2" -show_entries "stream=$3" -of csv=p=0 "$1"
+}
+stream_count() { probe "$1" "$2" codec_type | grep -c .; }
+frame_rate_at_most() {
+    local rate
+    rate=$(probe "$1" v:0 avg_frame_rate)
+    awk -v r="$rate" -v max="$2" 'BEGIN { split(r, f, "/"); exit !(f[2] > 0 && f[1] / f[2] <= max) }'
+}
+fails() { ! "$@"; }
+# with_path FOLDERS command...: runs the command with PATH set to FOLDERS.
+with_path() {
+    local PATH=$1
+    shift
+    "$@"
+}
+no_file() { [ ! -e "$1" ]; }
+no_partial_files() { [ -z "$(find "$1" -name '.*partial*' -print -quit)" ]; }
+is_gone() { [ ! -e "/proc/$1" ] || grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null; }
+wait_until() { # wait_until SECONDS command...: polls until the command holds.
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
+}
+mentions() { grep -qi -- "$2" "$1"; }
+
+run_default() { "$bin/ffmpeg.exe" "${DEFAULT_OPTIONS[@]}" -i "$1" "$2" 2>"$work/stderr"; }
+run_kdh() { "$bin/kdh.exe" "${KDH_OPTIONS[@]}" -i "$1" "$2" 2>"$work/stderr"; }
+
+# --- sources ---------------------------------------------------------------
+
+generate -f lavfi -i sine=frequency=440:duration=2 "$media/song.mp3"
+generate -f lavfi -i testsrc=size=640x480:rate=60:duration=2 -f lavfi -i sine=duration=2 \
+    -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest "$media/clip.mp4"
+generate -i "$media/clip.mp4" -c copy "$media/clip.mkv"
+# An MP3 with its cover picture: a picture stream that is no video.
+generate -f lavfi -i testsrc=size=64x64:duration=1 -frames:v 1 "$work/cover.png"
+generate -f lavfi -i sine=duration=2 -i "$work/cover.png" -map 0 -map 1 -c:v mjpeg \
+    -disposition:v attached_pic "$media/covered.mp3"
+echo "this is no sound" >"$media/notes.mp3"
+
+# --- default mode ----------------------------------------------------------
+
+test_default_mode() {
+    check "default: an mp3 converts" run_default "$media/song.mp3" "$out/song.mp4"
+    check "default: sound is aac" [ "$(probe "$out/song.mp4" a:0 codec_name)" = aac ]
+    check "default: AAC profile is LC" [ "$(probe "$out/song.mp4" a:0 profile)" = LC ]
+    check "default: 44100 Hz" [ "$(probe "$out/song.mp4" a:0 sample_rate)" = 44100 ]
+    check "default: container is MP4" mentions <(ffprobe -v error -show_entries \
+        format=format_name -of csv=p=0 "$out/song.mp4") mp4
+    check "default: mp3 gives no video" [ "$(stream_count "$out/song.mp4" v)" = 0 ]
+
+    check "default: a video converts" run_default "$media/clip.mp4" "$out/clip.mp4"
+    check "default: video is dropped" [ "$(stream_count "$out/clip.mp4" v)" = 0 ]
+    check "default: video's sound kept" [ "$(probe "$out/clip.mp4" a:0 sample_rate)" = 44100 ]
+    check "default: no partial files left" no_partial_files "$out"
+}
+
+# --- KDH mode --------------------------------------------------------------
+
+test_kdh_mode() {
+    check "kdh: an mp3 converts" run_kdh "$media/song.mp3" "$out/kdh song.mp4"
+    check "kdh: sound is aac" [ "$(probe "$out/kdh song.mp4" a:0 codec_name)" = aac ]
+    check "kdh: 48000 Hz" [ "$(probe "$out/kdh song.mp4" a:0 sample_rate)" = 48000 ]
+    check "kdh: 2 channels from a mono source" [ "$(probe "$out/kdh song.mp4" a:0 channels)" = 2 ]
+    check "kdh: mp3 gives no video" [ "$(stream_count "$out/kdh song.mp4" v)" = 0 ]
+
+    check "kdh: a video converts" run_kdh "$media/clip.mkv" "$out/kdh clip.mp4"
+    check "kdh: video is h264" [ "$(probe "$out/kdh clip.mp4" v:0 codec_name)" = h264 ]
+    check "kdh: video is 320x240" [ "$(probe "$out/kdh clip.mp4" v:0 width,height)" = 320,240 ]
+    check "kdh: 60 fps source capped at 30" frame_rate_at_most "$out/kdh clip.mp4" 30
+    check "kdh: video's sound is aac 48000 Hz" \
+        [ "$(probe "$out/kdh clip.mp4" a:0 codec_name,sample_rate)" = aac,48000 ]
+
+    check "kdh: mp3 with cover art converts" run_kdh "$media/covered.mp3" "$out/covered.mp4"
+    check "kdh: cover art is no video" [ "$(stream_count "$out/covered.mp4" v)" = 0 ]
+    check "kdh: no partial files left" no_partial_files "$out"
+}
+
+# --- failed conversions leave no output ------------------------------------
+
+test_failures() {
+    check "not media: exit code non-zero" fails run_default "$media/notes.mp3" "$out/notes.mp4"
+    check "not media: no output file" no_file "$out/notes.mp4"
+    check "not media: reason on stderr" [ -s "$work/stderr" ]
+    check "not media (kdh): exit code non-zero" fails run_kdh "$media/notes.mp3" "$out/notes.mp4"
+    check "not media (kdh): no output file" no_file "$out/notes.mp4"
+
+    check "missing source: exit code non-zero" fails run_default "$media/absent.mp3" "$out/absent.mp4"
+    check "missing source: no output file" no_file "$out/absent.mp4"
+
+    # An output left by an earlier run would pass for this run's result.
+    cp "$out/song.mp4" "$out/stale.mp4"
+    check "older output: failure reported" fails run_default "$media/notes.mp3" "$out/stale.mp4"
+    check "older output: removed" no_file "$out/stale.mp4"
+
+    check "missing output folder: exit code non-zero" \
+        fails run_default "$media/song.mp3" "$work/no such folder/song.mp4"
+    check "missing output folder: reason on stderr" mentions "$work/stderr" "no such folder"
+    check "failures: no partial files left" no_partial_files "$out"
+}
+
+# --- argument lists of another form ----------------------------------------
+
+refuses() { # refuses <adapter> <arguments...>: non-zero, a message, no output.
+    local adapter=$1
+    shift
+    rm -f "$out/wrong.mp4"
+    ! "$bin/$adapter" "$@" 2>"$work/stderr" && [ -s "$work/stderr" ] && [ ! -e "$out/wrong.mp4" ]
+}
+
+test_argument_forms() {
+    local src="$media/song.mp3" dst="$out/wrong.mp4"
+    check "no arguments refused" refuses ffmpeg.exe
+    check "missing -i refused" refuses ffmpeg.exe "${DEFAULT_OPTIONS[@]}" "$src" "$dst"
+    check "extra option refused" refuses ffmpeg.exe "${DEFAULT_OPTIONS[@]}" -y -i "$src" "$dst"
+    check "options after -i refused" refuses ffmpeg.exe -i "$src" "${DEFAULT_OPTIONS[@]}" "$dst"
+    check "options in another order refused" \
+        refuses ffmpeg.exe -ar 44100 -vn -ab 128k -i "$src" "$dst"
+    check "missing output refused" refuses ffmpeg.exe "${DEFAULT_OPTIONS[@]}" -i "$src"
+    check "kdh.exe refuses the default list" refuses kdh.exe "${DEFAULT_OPTIONS[@]}" -i "$src" "$dst"
+    check "ffmpeg.exe refuses the kdh list" refuses ffmpeg.exe "${KDH_OPTIONS[@]}" -i "$src" "$dst"
+    check "kdh.exe missing -f mp4 refused" \
+        refuses kdh.exe "${KDH_OPTIONS[@]:0:22}" -i "$src" "$dst"
+    check "message names the accepted form" mentions "$work/stderr" "-i <source> <output>"
+}
+
+# --- finding ffmpeg ---------------------------------------------------------
+
+test_ffmpeg_search() {
+    local system_ffmpeg links="$work/links"
+    system_ffmpeg=$(dirname "$(command -v ffmpeg)")
+    mkdir -p "$links"
+    ln -s "$bin/ffmpeg.exe" "$links/ffmpeg"
+
+    check "no ffmpeg on PATH: refused" fails with_path "$work/empty" run_default "$media/song.mp3" \
+        "$out/nopath.mp4"
+    check "no ffmpeg on PATH: message" mentions "$work/stderr" "no ffmpeg"
+    check "no ffmpeg on PATH: no output file" no_file "$out/nopath.mp4"
+
+    # An adapter reachable as "ffmpeg" must not start itself.
+    check "only itself on PATH: refused" fails with_path "$links" run_default "$media/song.mp3" \
+        "$out/self.mp4"
+    check "only itself on PATH: message" mentions "$work/stderr" "no ffmpeg"
+    check "itself first on PATH: the real one used" \
+        with_path "$links:$system_ffmpeg" run_default "$media/song.mp3" "$out/self.mp4"
+    check "itself first on PATH: output written" [ -s "$out/self.mp4" ]
+}
+
+# --- stopped in the middle --------------------------------------------------
+
+# A source that never ends: ffmpeg converts until it is stopped.
+start_endless_source() {
+    mkfifo "$1"
+    generate -f lavfi -i sine=frequency=440 -f wav "file:$1" 2>/dev/null &
+    helpers+=($!)
+    disown $!
+}
+
+# stop_mid_conversion SIGNAL NAME: starts a conversion of an endless source,
+# sends the adapter SIGNAL once ffmpeg runs; sets adapter_pid and child_pid.
+stop_mid_conversion() {
+    start_endless_source "$work/$2.wav"
+    "$bin/ffmpeg.exe" "${DEFAULT_OPTIONS[@]}" -i "$work/$2.wav" "$out/$2.mp4" \
+        2>"$work/stderr" &
+    adapter_pid=$!
+    child_pid=
+    wait_until 10 eval 'child_pid=$(pgrep -P "$adapter_pid")'
+    sleep 0.5
+    kill "-$1" "$adapter_pid"
+}
+
+test_stopped() {
+    local status
+    stop_mid_conversion KILL killed
+    check "SIGKILL: ffmpeg had started" [ -n "$child_pid" ]
+    wait "$adapter_pid" 2>/dev/null
+    check "SIGKILL: ffmpeg ends with the adapter" wait_until 5 is_gone "${child_pid:-0}"
+    check "SIGKILL: no output file" no_file "$out/killed.mp4"
+
+    stop_mid_conversion TERM stopped
+    check "SIGTERM: ffmpeg had started" [ -n "$child_pid" ]
+    wait "$adapter_pid"
+    status=$?
+    check "SIGTERM: exit code non-zero" [ "$status" -ne 0 ]
+    check "SIGTERM: ffmpeg has ended" is_gone "${child_pid:-0}"
+    check "SIGTERM: no output file" no_file "$out/stopped.mp4"
+    check "SIGTERM: reason on stderr" mentions "$work/stderr" "signal"
+    check "stopped: no partial files left" no_partial_files "$out"
+}
+
+test_default_mode
+test_kdh_mode
+test_failures
+test_argument_forms
+test_ffmpeg_search
+test_stopped
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
