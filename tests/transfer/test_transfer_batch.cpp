@@ -1,0 +1,492 @@
+// The transfer batch through the real main window: real files, folders and
+// converter processes on a temporary home, with the pauses recorded.
+
+#include "tests/transfer/BatchHarness.h"
+
+#include <QTest>
+
+#include <filesystem>
+
+using namespace ondrel;
+using namespace ondrel::test;
+
+namespace {
+
+const QString kSearching = QStringLiteral("1000 Searching the memory card of DS...");
+const QString kConverting = QStringLiteral("1000 Converting the music file for DS...");
+const QString kTransferring = QStringLiteral("1000 Transferring the music file to DS...");
+const QString kFailed = QStringLiteral("1000 Failed to convert the music file.");
+const QString kFailurePause = QStringLiteral("5000 Failed to convert the music file.");
+const QString kFinished = QStringLiteral("Finished transferring the music file(s) to DS.");
+
+// The pause after Label1 took the next file's name, while the status still shows the last one.
+QString nextFile(const QString& previousStatus) {
+    return QStringLiteral("1000 ") + previousStatus;
+}
+
+QString logLine(int number, const std::string& displayName, const char* outcome) {
+    return QStringLiteral("\r\nNo. ") + QString::number(number) + QStringLiteral(": ") +
+           q(displayName) + QStringLiteral("...") + QString::fromLatin1(outcome);
+}
+
+void checkFinished(BatchHarness& h) {
+    QCOMPARE(h.form->Label2->text(), kFinished);
+    QCOMPARE(h.form->Command1->text(), QStringLiteral("FINISH"));
+    QVERIFY(h.form->Command1->isEnabled());
+    QVERIFY(!h.form->Check1->isEnabled());
+    QVERIFY(!h.form->Check2->isEnabled());
+    QCOMPARE(h.rig.programEnd.calls, 0);
+    QVERIFY(h.rig.messageBox.texts.isEmpty());
+}
+
+// The error road: a box naming the failure, the setting saved, the program ended.
+void checkEndedOnError(BatchHarness& h, const QStringList& named) {
+    QCOMPARE(h.rig.messageBox.texts.size(), 1);
+    for (const QString& part : named)
+        QVERIFY2(h.rig.messageBox.texts.first().contains(part),
+                 qPrintable(h.rig.messageBox.texts.first()));
+    QCOMPARE(h.rig.programEnd.calls, 1);
+    QVERIFY(BatchHarness::readText(h.rig.configFile()).find("Kdh=") != std::string::npos);
+    QVERIFY(!h.log().contains(QStringLiteral(" SUCCESS")));
+    QVERIFY(!h.log().contains(QStringLiteral("**Finished**")));
+}
+
+} // namespace
+
+class TransferBatchTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void withoutCardNothingIsTouched();
+    void cardIsTheFirstLetterWithPrivateDs();
+    void desktopOutputExaminesNoDrive();
+    void successAndFailureAreLoggedPerFile();
+    void onlyLowerOrUpperM4aPassesThrough();
+    void convertersReceiveTheirExactArguments();
+    void temporaryNameFollowsSourceDestinationFollowsDisplayName();
+    void sourcesSharingABaseNameEachNeedTheirOwnOutput();
+    void staleTemporaryFileNeverPassesForOutput();
+    void quoteInAPathStartsNoConverter();
+    void cardNamesLoseWhatFatCannotStore();
+    void emptyListStillFinishes();
+    void platformFailuresEndTheProgram();
+    void closingDuringConversionEndsConverterAndBatch();
+};
+
+void TransferBatchTest::withoutCardNothingIsTouched() {
+    BatchHarness h;
+    const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+    // A volume without the marker, and a card that sits on C, which is never examined.
+    const std::string plain = h.rig.makeFolder("plain");
+    h.rig.drives.roots['D'] = plain;
+    h.addCard('C', "system");
+    h.load(song);
+    const QString before = h.log();
+
+    h.press();
+
+    QCOMPARE(h.form->Label2->text(), QStringLiteral("The memory card of DS not found."));
+    QCOMPARE(h.form->Command1->text(), QStringLiteral("FINISH"));
+    QVERIFY(h.form->Command1->isEnabled());
+    QVERIFY(!h.form->Check1->isEnabled());
+    QVERIFY(!h.form->Check2->isEnabled());
+    QCOMPARE(h.log(), before);
+    QCOMPARE(h.batchPauses(), QStringList{kSearching});
+    QVERIFY(!BatchHarness::exists(plain + "/Music"));
+    QVERIFY(!BatchHarness::exists(h.rig.root.path().toStdString() + "/system/Music"));
+    QVERIFY(std::filesystem::is_empty(h.rig.tempDir()));
+    QVERIFY(h.calls().empty());
+}
+
+void TransferBatchTest::cardIsTheFirstLetterWithPrivateDs() {
+    BatchHarness h;
+    const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+    // D holds a FILE named ds, E stands for no volume, F and G are cards.
+    const std::string fake = h.rig.makeFolder("fake");
+    h.rig.writeFile("fake/private/ds", "not a folder");
+    h.rig.drives.roots['D'] = fake;
+    const std::string first = h.addCard('F', "first");
+    const std::string second = h.addCard('G', "second");
+    h.load(song);
+
+    h.press();
+
+    checkFinished(h);
+    QVERIFY(!BatchHarness::exists(fake + "/Music"));
+    QVERIFY(!BatchHarness::exists(second + "/Music"));
+    QCOMPARE(BatchHarness::readText(first + "/Music/song.mp4"), h.converted("ffmpeg.exe", song));
+}
+
+void TransferBatchTest::desktopOutputExaminesNoDrive() {
+    BatchHarness h;
+    const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+    const std::string card = h.addCard('D');
+    h.load(song, false, true);
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(BatchHarness::readText(h.rig.desktop() + "/song.mp4"),
+             h.converted("ffmpeg.exe", song));
+    QVERIFY(!BatchHarness::exists(card + "/Music"));
+    QCOMPARE(h.batchPauses(), (QStringList{QStringLiteral("1000 "), kConverting, kTransferring}));
+}
+
+void TransferBatchTest::successAndFailureAreLoggedPerFile() {
+    BatchHarness h;
+    const std::string card = h.addCard('E');
+    const std::string a = h.rig.writeFile("music/a.mp3", "a");
+    const std::string b = h.rig.writeFile("music/b.wav", "b");
+    const std::string c = h.rig.writeFile("music/c.ogg", "c");
+    // The third converter reports failure but leaves its output: the output decides.
+    h.setBehaviour("write\nnothing\nfail\n");
+    h.load(a + " " + b + " " + c);
+    const QString before = h.log();
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(h.log(), before + logLine(1, a, " SUCCESS") + logLine(2, b, " FAIL") +
+                          logLine(3, c, " SUCCESS") + QStringLiteral("\r\n**Finished**"));
+    QCOMPARE(
+        h.batchPauses(),
+        (QStringList{kSearching, nextFile(QStringLiteral("Searching the memory card of DS...")),
+                     kConverting, kTransferring,
+                     nextFile(QStringLiteral("Transferring the music file to DS...")), kConverting,
+                     kFailed, kFailurePause,
+                     nextFile(QStringLiteral("Failed to convert the music file.")), kConverting,
+                     kTransferring}));
+    QCOMPARE(h.pauses.back().currentFile, q(c));
+    QCOMPARE(h.form->Label1->text(), q(c));
+    QCOMPARE(BatchHarness::readText(card + "/Music/a.mp4"), h.converted("ffmpeg.exe", a));
+    QVERIFY(!BatchHarness::exists(card + "/Music/b.mp4"));
+    QCOMPARE(BatchHarness::readText(card + "/Music/c.mp4"), h.converted("ffmpeg.exe", c));
+    // Temporary files stay behind.
+    QVERIFY(BatchHarness::exists(h.rig.tempDir() + "/a.mp4"));
+}
+
+void TransferBatchTest::onlyLowerOrUpperM4aPassesThrough() {
+    {
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        const std::string lower = h.rig.writeFile("music/lower.m4a", std::string("l\0w\r\n", 5));
+        const std::string upper = h.rig.writeFile("music/upper.M4A", "upper");
+        const std::string mixed = h.rig.writeFile("music/mixed.M4a", "mixed");
+        h.load(lower + " " + upper + " " + mixed);
+
+        h.press();
+
+        checkFinished(h);
+        QCOMPARE(BatchHarness::readText(h.rig.tempDir() + "/lower.mp4"),
+                 std::string("l\0w\r\n", 5));
+        QCOMPARE(BatchHarness::readText(card + "/Music/lower.mp4"), std::string("l\0w\r\n", 5));
+        QCOMPARE(BatchHarness::readText(card + "/Music/upper.mp4"), std::string("upper"));
+        QCOMPARE(BatchHarness::readText(card + "/Music/mixed.mp4"),
+                 h.converted("ffmpeg.exe", mixed));
+        QCOMPARE(h.calls().size(), std::size_t{1});
+        // A passed-through file shows no status of its own before its copy.
+        QCOMPARE(
+            h.batchPauses().mid(0, 4),
+            (QStringList{kSearching, nextFile(QStringLiteral("Searching the memory card of DS...")),
+                         kTransferring,
+                         nextFile(QStringLiteral("Transferring the music file to DS..."))}));
+    }
+    {
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        const std::string song = h.rig.writeFile("music/song.m4a", "m4a");
+        h.load(song, true);
+
+        h.press();
+
+        checkFinished(h);
+        QCOMPARE(h.calls().size(), std::size_t{1});
+        QCOMPARE(h.calls().front().front(), h.programFolder + "/kdh.exe");
+        QCOMPARE(BatchHarness::readText(card + "/Music/song.mp4"), h.converted("kdh.exe", song));
+    }
+}
+
+void TransferBatchTest::convertersReceiveTheirExactArguments() {
+    for (const bool kdh : {false, true}) {
+        BatchHarness h;
+        h.addCard('D');
+        const std::string temp = h.rig.makeFolder("temp with space");
+        h.rig.environment.variables["TEMP"] = temp;
+        const std::string song = h.rig.writeFile("my music/two words.mp3", "mp3");
+        h.load(quoted(song), kdh);
+
+        h.press();
+
+        checkFinished(h);
+        std::vector<std::string> expected;
+        if (kdh) {
+            expected = {h.programFolder + "/kdh.exe",
+                        "-maxfr",
+                        "30",
+                        "-bitexact",
+                        "-vcodec",
+                        "h264",
+                        "-coder",
+                        "1",
+                        "-bufsize",
+                        "128",
+                        "-g",
+                        "250",
+                        "-s",
+                        "320x240",
+                        "-b",
+                        "384",
+                        "-acodec",
+                        "aac",
+                        "-ac",
+                        "2",
+                        "-ar",
+                        "48000",
+                        "-ab",
+                        "64",
+                        "-f",
+                        "mp4",
+                        "-i",
+                        song,
+                        temp + "/two words.mp4"};
+        } else {
+            expected = {
+                h.programFolder + "/ffmpeg.exe", "-vn", "-ab", "128k", "-ar", "44100", "-i", song,
+                temp + "/two words.mp4"};
+        }
+        QCOMPARE(h.calls(), std::vector<std::vector<std::string>>{expected});
+    }
+}
+
+void TransferBatchTest::temporaryNameFollowsSourceDestinationFollowsDisplayName() {
+    // A file given in its short form: the list keeps the given path for the
+    // extension and the temporary file, the long form for everything shown.
+    BatchHarness h;
+    const std::string card = h.addCard('D');
+    const std::string shortMp3 = h.rig.writeFile("music/SONG~1.MP3", "mp3");
+    const std::string shortM4a = h.rig.writeFile("music/TUNE~1.M4A", "m4a");
+    h.load(shortMp3 + " " + shortM4a);
+    const QString before = h.log();
+    const std::string longMp3 = h.rig.root.path().toStdString() + "/music/Long Song.mp3";
+    const std::string longM4a = h.rig.root.path().toStdString() + "/music/Long Tune.mp3";
+    h.form->FileList.DisplayNames[0] = longMp3;
+    h.form->FileList.DisplayNames[1] = longM4a;
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(h.calls().size(), std::size_t{1});
+    QCOMPARE(h.calls()[0].back(), h.rig.tempDir() + "/SONG~1.mp4");
+    QCOMPARE(BatchHarness::readText(card + "/Music/Long Song.mp4"),
+             h.converted("ffmpeg.exe", shortMp3));
+    QCOMPARE(BatchHarness::readText(card + "/Music/Long Tune.mp4"), std::string("m4a"));
+    QCOMPARE(h.log(), before + logLine(1, longMp3, " SUCCESS") + logLine(2, longM4a, " SUCCESS") +
+                          QStringLiteral("\r\n**Finished**"));
+    QCOMPARE(h.pauses[1].currentFile, q(longMp3));
+}
+
+void TransferBatchTest::sourcesSharingABaseNameEachNeedTheirOwnOutput() {
+    BatchHarness h;
+    const std::string card = h.addCard('D');
+    const std::string first = h.rig.writeFile("one/a.mp3", "1");
+    const std::string second = h.rig.writeFile("two/a.wav", "2");
+    const std::string third = h.rig.writeFile("three/a.ogg", "3");
+    // The second converter writes nothing: the first file's a.mp4 must not count for it.
+    h.setBehaviour("write\nnothing\nwrite\n");
+    h.load(first + " " + second + " " + third);
+    const QString before = h.log();
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(h.log(), before + logLine(1, first, " SUCCESS") + logLine(2, second, " FAIL") +
+                          logLine(3, third, " SUCCESS") + QStringLiteral("\r\n**Finished**"));
+    QCOMPARE(BatchHarness::readText(card + "/Music/a.mp4"), h.converted("ffmpeg.exe", third));
+}
+
+void TransferBatchTest::staleTemporaryFileNeverPassesForOutput() {
+    {
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+        BatchHarness::writeText(h.rig.tempDir() + "/song.mp4", "from an earlier run");
+        h.setBehaviour("nothing\n");
+        h.load(song);
+
+        h.press();
+
+        checkFinished(h);
+        QVERIFY(h.log().endsWith(QStringLiteral("... FAIL\r\n**Finished**")));
+        QVERIFY(!BatchHarness::exists(h.rig.tempDir() + "/song.mp4"));
+        QVERIFY(!BatchHarness::exists(card + "/Music/song.mp4"));
+    }
+    {
+        // A link planted where the temporary file goes: it goes, what it points at stays.
+        BatchHarness h;
+        h.addCard('D');
+        const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+        const std::string precious = h.rig.writeFile("documents/precious.txt", "keep me");
+        std::filesystem::create_symlink(precious, h.rig.tempDir() + "/song.mp4");
+        h.setBehaviour("nothing\n");
+        h.load(song);
+
+        h.press();
+
+        checkFinished(h);
+        QVERIFY(h.log().endsWith(QStringLiteral("... FAIL\r\n**Finished**")));
+        QVERIFY(!BatchHarness::exists(h.rig.tempDir() + "/song.mp4"));
+        QCOMPARE(BatchHarness::readText(precious), std::string("keep me"));
+    }
+    {
+        // A source that already lies where its temporary file goes is the
+        // user's file, not a leftover: it is neither removed nor lost.
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        const std::string clip = h.rig.writeFile("temp/clip.mp4", "user's clip");
+        h.setBehaviour("nothing\n");
+        h.load(clip);
+
+        h.press();
+
+        checkFinished(h);
+        QCOMPARE(BatchHarness::readText(clip), std::string("user's clip"));
+        QCOMPARE(BatchHarness::readText(card + "/Music/clip.mp4"), std::string("user's clip"));
+    }
+}
+
+void TransferBatchTest::quoteInAPathStartsNoConverter() {
+    BatchHarness h;
+    const std::string card = h.addCard('D');
+    const std::string odd = h.rig.writeFile("music/say\"hi\".mp3", "mp3");
+    const std::string plain = h.rig.writeFile("music/plain.mp3", "mp3");
+    h.load(odd + " " + plain);
+    // The tokeniser keeps a quote inside an unquoted token as it is.
+    QCOMPARE(h.form->FileList.SourcePaths[0], odd);
+    const QString before = h.log();
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(h.log(), before + logLine(1, odd, " FAIL") + logLine(2, plain, " SUCCESS") +
+                          QStringLiteral("\r\n**Finished**"));
+    QCOMPARE(h.calls().size(), std::size_t{1});
+    QCOMPARE(h.calls()[0][7], plain);
+    QCOMPARE(
+        h.batchPauses().mid(0, 4),
+        (QStringList{kSearching, nextFile(QStringLiteral("Searching the memory card of DS...")),
+                     kFailed, kFailurePause}));
+    QVERIFY(!BatchHarness::exists(card + "/Music/say\"hi\".mp4"));
+}
+
+void TransferBatchTest::cardNamesLoseWhatFatCannotStore() {
+    BatchHarness h;
+    const std::string card = h.addCard('D');
+    const std::string odd = h.rig.writeFile("music/what? a:b.mp3", "mp3");
+    h.load(quoted(odd));
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(h.calls()[0].back(), h.rig.tempDir() + "/what? a:b.mp4");
+    QCOMPARE(BatchHarness::readText(card + "/Music/what_ a_b.mp4"), h.converted("ffmpeg.exe", odd));
+}
+
+void TransferBatchTest::emptyListStillFinishes() {
+    BatchHarness h;
+    h.load("   ", false, true);
+    QCOMPARE(h.form->Command1->text(), QStringLiteral("START!"));
+    const QString before = h.log();
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(h.log(), before + QStringLiteral("\r\n**Finished**"));
+    QVERIFY(h.pauses.empty());
+}
+
+void TransferBatchTest::platformFailuresEndTheProgram() {
+    {
+        // The destination name is taken by a folder: the copy onto it fails.
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        h.rig.makeFolder("card/Music/song.mp4");
+        const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+        h.load(song);
+
+        h.press();
+
+        checkEndedOnError(h, {QStringLiteral("CopyFile"), q(card + "/Music/song.mp4")});
+    }
+    {
+        // Music is a file: the folder cannot be created.
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        h.rig.writeFile("card/Music", "in the way");
+        const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+        h.load(song);
+
+        h.press();
+
+        checkEndedOnError(h, {QStringLiteral("CreateFolder"), q(card + "/Music")});
+        QVERIFY(h.calls().empty());
+    }
+    {
+        // An m4a source that has gone since the start: its pass-through copy fails.
+        BatchHarness h;
+        h.addCard('D');
+        const std::string song = h.rig.writeFile("music/gone.m4a", "m4a");
+        h.load(song);
+        std::filesystem::remove(song);
+
+        h.press();
+
+        checkEndedOnError(h, {QStringLiteral("CopyFile"), q(song)});
+    }
+    {
+        // No converter in the program folder.
+        BatchHarness h;
+        h.addCard('D');
+        std::filesystem::remove(h.programFolder + "/ffmpeg.exe");
+        const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+        h.load(song);
+
+        h.press();
+
+        checkEndedOnError(h, {QStringLiteral("StartProcess"), q(h.programFolder + "/ffmpeg.exe")});
+        QCOMPARE(h.form->ChildProcessId, 0);
+    }
+}
+
+void TransferBatchTest::closingDuringConversionEndsConverterAndBatch() {
+    BatchHarness h;
+    h.addCard('D');
+    const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+    const std::string next = h.rig.writeFile("music/next.mp3", "mp3");
+    h.setBehaviour("hang\n");
+    h.load(song + " " + next);
+    std::int32_t converter = 0;
+    QString logAtClose;
+    std::size_t pausesAtClose = 0;
+    h.duringPause = [&](std::uint32_t) {
+        if (converter != 0 || h.form->ChildProcessId == 0)
+            return;
+        converter = h.form->ChildProcessId;
+        logAtClose = h.log();
+        pausesAtClose = h.pauses.size();
+        h.form->close();
+    };
+
+    h.press();
+
+    QVERIFY(converter != 0);
+    QVERIFY(!std::filesystem::exists("/proc/" + std::to_string(converter)));
+    QCOMPARE(h.rig.programEnd.calls, 1);
+    QVERIFY(h.rig.messageBox.texts.isEmpty());
+    QVERIFY(BatchHarness::readText(h.rig.configFile()).find("Kdh=1") != std::string::npos);
+    QCOMPARE(h.log(), logAtClose);
+    QCOMPARE(h.pauses.size(), pausesAtClose);
+    QCOMPARE(h.calls().size(), std::size_t{1});
+}
+
+QTEST_MAIN(TransferBatchTest)
+#include "test_transfer_batch.moc"
