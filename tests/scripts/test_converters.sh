@@ -209,6 +209,48 @@ test_ffmpeg_search() {
     check "itself first on PATH: output written" [ -s "$out/self.mp4" ]
 }
 
+# --- what the adapter makes of ffmpeg's outcome ----------------------------
+
+# A stand-in for ffmpeg: writes FAKE_WRITES (if set) to its output, notes its
+# arguments and how much it could read from standard input, exits FAKE_EXIT.
+make_fake_ffmpeg() {
+    mkdir -p "$work/fake"
+    cat >"$work/fake/ffmpeg" <<'FAKE'
+#!/bin/bash
+PATH=/usr/bin:/bin # ours holds only this folder
+output=${!#}
+printf '%s\n' "$@" >"$FAKE_LOG"
+wc -c | tr -d ' ' >"$FAKE_LOG.stdin"
+[ -n "${FAKE_WRITES:-}" ] && printf '%s' "$FAKE_WRITES" >"${output#file:}"
+exit "$FAKE_EXIT"
+FAKE
+    chmod +x "$work/fake/ffmpeg"
+}
+
+# fake_run EXIT [WRITES]: the default adapter with the stand-in, fed some input.
+fake_run() {
+    echo "keys a prompt would eat" |
+        FAKE_EXIT=$1 FAKE_WRITES=${2:-} FAKE_LOG="$work/fake.log" \
+            with_path "$work/fake" run_default "$media/song.mp3" "$out/fake.mp4"
+}
+
+test_ffmpeg_outcome() {
+    make_fake_ffmpeg
+    check "ffmpeg exits 0, writes nothing: failure" fails fake_run 0
+    check "ffmpeg exits 0, writes nothing: no output" no_file "$out/fake.mp4"
+    check "ffmpeg fails after writing: failure" fails fake_run 3 "half a file"
+    check "ffmpeg fails after writing: no output" no_file "$out/fake.mp4"
+    check "ffmpeg fails: its exit code is passed on" \
+        bash -c '[ "$(cat)" = 3 ]' <<<"$(fake_run 3 x; echo $?)"
+    check "ffmpeg works: success" fake_run 0 "the result"
+    check "ffmpeg works: output is what it wrote" [ "$(cat "$out/fake.mp4")" = "the result" ]
+    check "ffmpeg is told never to ask" grep -qx -- -nostdin "$work/fake.log"
+    check "ffmpeg's standard input is empty" [ "$(cat "$work/fake.log.stdin")" = 0 ]
+    check "source is read as a file, whatever its name" \
+        grep -qxF -- "file:$media/song.mp3" "$work/fake.log"
+    check "ffmpeg outcome: no partial files left" no_partial_files "$out"
+}
+
 # --- stopped in the middle --------------------------------------------------
 
 # A source that never ends: ffmpeg converts until it is stopped.
@@ -256,6 +298,7 @@ test_kdh_mode
 test_failures
 test_argument_forms
 test_ffmpeg_search
+test_ffmpeg_outcome
 test_stopped
 
 echo "$passed passed, $failed failed"
