@@ -4,6 +4,7 @@
 // unchanged against the POSIX build and the Windows build under Wine.
 //
 //   CONTRACT_TEST(name) { CHECK(a == b); CHECK_EQ(x, y); CHECK_THROWS(expr); }
+//   CONTRACT_CHILD(name) { ...; return exitCode; }   // contract_tests --child name args...
 //
 // The runner prints one line per failure and closes with
 // "N passed, N failed" (and ", N skipped"); its exit code is non-zero on failure.
@@ -32,6 +33,26 @@ struct Registrar {
     }
 };
 
+// The runner doubles as the child program of the process tests:
+// `contract_tests --child NAME ARGS...` runs the child mode NAME with ARGS and
+// exits with its result, running no test.
+using ChildBody = std::function<int(const std::vector<std::string>& arguments)>;
+struct ChildMode {
+    ChildMode(const char* name, ChildBody body);
+};
+
+// Run once before the first test and once after the last, not in a child: a
+// private home for the tests, say.
+struct RunHook {
+    RunHook(std::function<void()> setUp, std::function<void()> tearDown);
+};
+
+// main()'s argc and argv, to build the platform's services from.
+int runnerArgc();
+char** runnerArgv();
+// The runner's file name as it was started ("contract_tests", "contract_tests.exe").
+std::string runnerFileName();
+
 template <typename T> std::string show(const T& value) {
     std::ostringstream out;
     if constexpr (std::is_convertible_v<T, std::string>)
@@ -49,6 +70,11 @@ template <typename T> std::string show(const T& value) {
     static void name();                                                                            \
     static const contract::Registrar CONTRACT_CAT(registrar_, name){#name, &name};                 \
     static void name()
+
+#define CONTRACT_CHILD(name)                                                                       \
+    static int child_##name(const std::vector<std::string>& arguments);                            \
+    static const contract::ChildMode CONTRACT_CAT(child_registrar_, name){#name, &child_##name};   \
+    static int child_##name(const std::vector<std::string>& arguments)
 
 #define CHECK(condition)                                                                           \
     do {                                                                                           \

@@ -1,0 +1,155 @@
+#include "platform/Shell_posix.h"
+
+#include "platform/AtomicFile_posix.h"
+#include "platform/Errno_posix.h"
+
+#include <QStandardPaths>
+#include <QString>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+namespace ondrel::platform {
+
+namespace {
+
+const char kHeader[] = "#!/bin/sh\n# Ondrel shortcut\n";
+const char kDescription[] = "# Description: ";
+const char kWorkingDirectory[] = "# WorkingDirectory: ";
+const char kTargetPath[] = "# TargetPath: ";
+
+// A value in a comment line stays on that line: a new line in a path must not
+// become a line of the script.
+std::string escaped(const std::string& value) {
+    std::string out;
+    for (const char c : value) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string unescaped(const std::string& value) {
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        const char next = value[++i];
+        out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    }
+    return out;
+}
+
+// Single quotes keep every character literal, spaces, "$", backticks and new
+// lines included; a single quote itself is closed, escaped and reopened.
+std::string shellQuoted(const std::string& value) {
+    std::string out = "'";
+    for (const char c : value) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+
+// Creates the folder and any missing parent.
+void createFolders(const std::string& name, const std::string& path) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = slash == std::string::npos ? path : path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
+            throwErrno("SpecialFolders", name + ": " + path, errno);
+        if (slash == std::string::npos)
+            break;
+    }
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        throwErrno("SpecialFolders", name + ": " + path, errno);
+    if (!S_ISDIR(status.st_mode))
+        throwErrno("SpecialFolders", name + ": " + path, ENOTDIR);
+}
+
+std::string standardFolder(QStandardPaths::StandardLocation location) {
+    return QStandardPaths::writableLocation(location).toStdString();
+}
+
+} // namespace
+
+std::string PosixShell::SpecialFolders(const std::string& name) {
+    std::string folder;
+    if (name == "Desktop")
+        folder = standardFolder(QStandardPaths::DesktopLocation);
+    else if (name == "SendTo")
+        folder = standardFolder(QStandardPaths::GenericDataLocation) + "/nautilus/scripts";
+    else
+        throw PlatformError("SpecialFolders", name, "no such special folder");
+    if (folder.empty() || folder.front() != '/')
+        throw PlatformError("SpecialFolders", name, "the home folder is unknown");
+    createFolders(name, folder);
+    return folder;
+}
+
+Shortcut PosixShell::CreateShortcut(const std::string& linkPath) {
+    Shortcut shortcut;
+    shortcut.FullName = linkPath;
+    return shortcut;
+}
+
+std::string PosixShell::scriptText(const Shortcut& shortcut) {
+    std::string text = kHeader;
+    text += kDescription + escaped(shortcut.Description) + "\n";
+    text += kWorkingDirectory + escaped(shortcut.WorkingDirectory) + "\n";
+    text += kTargetPath + escaped(shortcut.TargetPath) + "\n";
+    if (!shortcut.WorkingDirectory.empty())
+        text += "cd -- " + shellQuoted(shortcut.WorkingDirectory) + " || exit 1\n";
+    text += "exec " + shellQuoted(shortcut.TargetPath) + " \"$@\"\n";
+    return text;
+}
+
+void PosixShell::Save(const Shortcut& shortcut) {
+    if (shortcut.FullName.empty())
+        throw PlatformError("Save", shortcut.FullName, "the shortcut has no file name");
+    const std::string text = scriptText(shortcut);
+    AtomicFile file(shortcut.FullName, "Save", shortcut.FullName, 0755);
+    file.write(text.data(), text.size());
+    file.commit(true);
+}
+
+Shortcut PosixShell::ReadShortcut(const std::string& linkPath) {
+    std::ifstream in(linkPath, std::ios::binary);
+    if (!in)
+        throwErrno("ReadShortcut", linkPath, errno != 0 ? errno : ENOENT);
+    std::ostringstream content;
+    content << in.rdbuf();
+    const std::string text = content.str();
+    if (text.rfind(kHeader, 0) != 0)
+        throw PlatformError("ReadShortcut", linkPath, "not an Ondrel shortcut");
+
+    Shortcut shortcut;
+    shortcut.FullName = linkPath;
+    std::istringstream lines(text);
+    std::string line;
+    const auto take = [&line](const std::string& prefix, std::string& into) {
+        if (line.rfind(prefix, 0) == 0)
+            into = unescaped(line.substr(prefix.size()));
+    };
+    while (std::getline(lines, line)) {
+        take(kDescription, shortcut.Description);
+        take(kWorkingDirectory, shortcut.WorkingDirectory);
+        take(kTargetPath, shortcut.TargetPath);
+    }
+    return shortcut;
+}
+
+} // namespace ondrel::platform

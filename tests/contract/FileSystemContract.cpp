@@ -1,0 +1,206 @@
+// The file operations, as every OS's implementation must do them.
+
+#include "platform/FileSystem.h"
+#include "platform/PathStyle.h"
+#include "platform/PlatformError.h"
+#include "tests/contract/Check.h"
+#include "tests/contract/TestFiles.h"
+
+using namespace ondrel::platform;
+using contract::TempFolder;
+
+namespace {
+
+// Runs the action, expecting a PlatformError that names the operation and
+// every path given.
+template <typename Action>
+void expectPlatformError(const char* operation, const std::vector<std::string>& paths,
+                         Action action) {
+    try {
+        action();
+        contract::reportFailure(__FILE__, __LINE__,
+                                std::string("no PlatformError from ") + operation);
+    } catch (const PlatformError& error) {
+        CHECK_EQ(error.operation(), std::string(operation));
+        CHECK(!error.reason().empty());
+        for (const std::string& path : paths)
+            CHECK(std::string(error.what()).find(path) != std::string::npos);
+    }
+}
+
+} // namespace
+
+CONTRACT_TEST(base_and_extension_names_come_from_the_text_alone) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    const std::string sep(1, pathSeparator());
+    struct Case {
+        std::string path, base, extension;
+    };
+    const Case cases[] = {
+        {"a.b.mp3", "a.b", "mp3"},
+        {"song", "song", ""},
+        {"Music" + sep + "Two Words.M4A", "Two Words", "M4A"},
+        {"some.folder" + sep + "song", "song", ""},
+        {".hidden", "", "hidden"},
+        {"trailing.", "trailing", ""},
+        {"missing" + sep + "but" + sep + "fine.wav", "fine", "wav"},
+        {"folder" + sep + "a.b" + sep, "a", "b"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        CHECK_EQ(files.GetBaseName(c.path), c.base);
+        CHECK_EQ(files.GetExtensionName(c.path), c.extension);
+    }
+}
+
+CONTRACT_TEST(folders_and_files_are_told_apart_and_never_fail) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string file = temp / "song.mp3";
+    contract::writeFile(file, "x");
+    const std::string folder = temp / "album";
+    contract::makeFolder(folder);
+
+    CHECK(files.FolderExists(folder));
+    CHECK(!files.FileExists(folder));
+    CHECK(files.FileExists(file));
+    CHECK(!files.FolderExists(file));
+    for (const std::string& missing : {temp / "none", temp / "none" + pathSeparator() + "deeper",
+                                       file + pathSeparator() + "x", std::string()}) {
+        CHECK(!files.FolderExists(missing));
+        CHECK(!files.FileExists(missing));
+    }
+}
+
+CONTRACT_TEST(create_folder_makes_one_folder_and_reports_failures) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string music = temp / "Music";
+    files.CreateFolder(music);
+    CHECK(files.FolderExists(music));
+
+    expectPlatformError("CreateFolder", {music}, [&] { files.CreateFolder(music); });
+    const std::string orphan = temp / "no parent" + pathSeparator() + "Music";
+    expectPlatformError("CreateFolder", {orphan}, [&] { files.CreateFolder(orphan); });
+    CHECK(!files.FolderExists(orphan));
+}
+
+CONTRACT_TEST(copy_creates_and_replaces_the_destination) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string source = temp / "song.mp4";
+    const std::string destination = temp / "copy of song.mp4";
+    const std::string content(300000, 'a'); // more than one read's worth
+    contract::writeFile(source, content);
+
+    files.CopyFile(source, destination, true);
+    CHECK(contract::readFile(destination) == content);
+
+    contract::writeFile(source, "newer and shorter");
+    files.CopyFile(source, destination, true);
+    CHECK_EQ(contract::readFile(destination), std::string("newer and shorter"));
+    CHECK_EQ(contract::readFile(source), std::string("newer and shorter"));
+    // Nothing but the two files: no temporary file was left beside them.
+    CHECK(contract::folderEntries(temp.path()) ==
+          (std::vector<std::string>{"copy of song.mp4", "song.mp4"}));
+}
+
+CONTRACT_TEST(copy_without_overwrite_keeps_an_existing_destination) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    contract::writeFile(temp / "new.mp4", "new");
+    contract::writeFile(temp / "old.mp4", "old");
+    expectPlatformError("CopyFile", {temp / "new.mp4", temp / "old.mp4"},
+                        [&] { files.CopyFile(temp / "new.mp4", temp / "old.mp4", false); });
+    CHECK_EQ(contract::readFile(temp / "old.mp4"), std::string("old"));
+
+    files.CopyFile(temp / "new.mp4", temp / "fresh.mp4", false);
+    CHECK_EQ(contract::readFile(temp / "fresh.mp4"), std::string("new"));
+}
+
+CONTRACT_TEST(a_failing_copy_leaves_the_older_destination_intact) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string destination = temp / "song.mp4";
+    contract::writeFile(destination, "the older song");
+    contract::makeFolder(temp / "a folder.mp4");
+    const std::vector<std::string> before = contract::folderEntries(temp.path());
+
+    for (const std::string& source : {temp / "missing.mp4", temp / "a folder.mp4"}) {
+        expectPlatformError("CopyFile", {source, destination},
+                            [&] { files.CopyFile(source, destination, true); });
+        CHECK_EQ(contract::readFile(destination), std::string("the older song"));
+        CHECK(contract::folderEntries(temp.path()) == before);
+    }
+
+    const std::string nowhere = temp / "no folder" + pathSeparator() + "song.mp4";
+    expectPlatformError("CopyFile", {destination, nowhere},
+                        [&] { files.CopyFile(destination, nowhere, true); });
+    CHECK(contract::folderEntries(temp.path()) == before);
+}
+
+CONTRACT_TEST(delete_file_removes_read_only_files_with_force_and_reports_failures) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string link = temp / "Ondrel.lnk";
+    contract::writeFile(link, "x");
+    files.DeleteFile(link, true);
+    CHECK(!files.FileExists(link));
+
+    contract::writeFile(link, "x");
+    contract::setReadOnly(link, true);
+    expectPlatformError("DeleteFile", {link}, [&] { files.DeleteFile(link, false); });
+    CHECK(files.FileExists(link));
+    files.DeleteFile(link, true);
+    CHECK(!files.FileExists(link));
+
+    expectPlatformError("DeleteFile", {link}, [&] { files.DeleteFile(link, true); });
+    contract::makeFolder(temp / "folder");
+    expectPlatformError("DeleteFile", {temp / "folder"},
+                        [&] { files.DeleteFile(temp / "folder", true); });
+    CHECK(files.FolderExists(temp / "folder"));
+}
+
+CONTRACT_TEST(remove_stale_file_removes_what_is_there_and_accepts_nothing) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string stale = temp / "song.mp4";
+    contract::writeFile(stale, "from an earlier run");
+    files.RemoveStaleFile(stale);
+    CHECK(!files.FileExists(stale));
+    files.RemoveStaleFile(stale);
+
+    contract::makeFolder(temp / "folder.mp4");
+    expectPlatformError("RemoveStaleFile", {temp / "folder.mp4"},
+                        [&] { files.RemoveStaleFile(temp / "folder.mp4"); });
+}
+
+CONTRACT_TEST(entry_look_up_gives_the_stored_name_or_nothing) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string album = temp / "Best Album";
+    contract::makeFolder(album);
+    contract::writeFile(contract::joined(album, "Track 01.mp3"), "x");
+    contract::writeFile(contract::joined(album, ".hidden.mp3"), "x");
+    contract::writeFile(contract::joined(album, "caf\xC3\xA9 \xE2\x99\xAB.mp3"), "x");
+
+    CHECK_EQ(files.LookupEntryName(album), std::string("Best Album"));
+    CHECK_EQ(files.LookupEntryName(contract::joined(album, "Track 01.mp3")),
+             std::string("Track 01.mp3"));
+    CHECK_EQ(files.LookupEntryName(contract::joined(album, ".hidden.mp3")),
+             std::string(".hidden.mp3"));
+    CHECK_EQ(files.LookupEntryName(contract::joined(album, "caf\xC3\xA9 \xE2\x99\xAB.mp3")),
+             std::string("caf\xC3\xA9 \xE2\x99\xAB.mp3"));
+    CHECK_EQ(files.LookupEntryName(contract::joined(album, "Track 02.mp3")), std::string());
+    CHECK_EQ(files.LookupEntryName(temp / "No Album" + pathSeparator() + "Track 01.mp3"),
+             std::string());
+}
