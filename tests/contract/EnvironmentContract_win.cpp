@@ -58,7 +58,8 @@ std::vector<unsigned char> currentUser() {
     return sid;
 }
 
-// Nobody but the user is allowed anything; the user is allowed everything.
+// Nobody but the user is allowed anything, apart from the system itself
+// (which Wine always lists); the user is allowed in.
 bool onlyTheUserMayEnter(const std::string& folder) {
     const std::vector<unsigned char> user = currentUser();
     PACL dacl = nullptr;
@@ -81,7 +82,7 @@ bool onlyTheUserMayEnter(const std::string& folder) {
             continue;
         if (EqualSid(const_cast<unsigned char*>(user.data()), &allowed->SidStart))
             userAllowed = true;
-        else
+        else if (!IsWellKnownSid(&allowed->SidStart, WinLocalSystemSid))
             othersAllowed = true;
     }
     LocalFree(descriptor);
