@@ -196,6 +196,13 @@ std::string WinEnvironment::PrivateTempFolder() const {
     if (owner == nullptr ||
         !(sameSid(identity.user, owner) || sameSid(identity.defaultOwner, owner)))
         throw PlatformError(kTempOperation, folderText, "the folder belongs to another user");
+
+    // A folder of ours from an earlier run may have taken the wider access
+    // of its parent; it is narrowed to the user again.
+    // SetFileSecurityW takes the protection flag from the descriptor itself,
+    // and unlike SetNamedSecurityInfoW it is also carried out by Wine.
+    if (!SetFileSecurityW(folder.c_str(), DACL_SECURITY_INFORMATION, descriptor.get()))
+        throwLastError(kTempOperation, folderText);
     return folderText;
 }
 

@@ -4,6 +4,9 @@
 //       waits until <file> exists, then exits with <exit code>;
 //   contract_tests.exe --win-child report <file> [anything...]
 //       writes what it was started with into <file> and exits with 0;
+//   contract_tests.exe --win-child end <file> <exit code>
+//       puts a line into <file> through a buffered stream, then ends the
+//       program through the platform's ProgramEnd with <exit code>;
 // it does its job before the runner's main() and never reaches it.
 
 #include <windows.h>
@@ -11,8 +14,10 @@
 #include <shellapi.h>
 
 #include "platform/Environment_win.h"
+#include "platform/ProgramEnd_win.h"
 #include "platform/WinText_win.h"
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -78,6 +83,13 @@ bool runAsChild() {
             exitCode = count >= 5 ? static_cast<UINT>(_wtoi(arguments[4])) : 0;
         } else if (action == L"report") {
             report(file);
+        } else if (action == L"end") {
+            // Still in the stream's buffer when the program is ended.
+            std::FILE* out = _wfopen(file.c_str(), L"wb");
+            std::fputs("written before the end\n", out);
+            const int code = count >= 5 ? _wtoi(arguments[4]) : 0;
+            LocalFree(arguments);
+            ondrel::platform::WinProgramEnd().EndProgram(code);
         } else {
             exitCode = 2;
         }

@@ -137,6 +137,16 @@ CONTRACT_TEST(win_private_temp_folder_is_made_for_the_user_alone) {
     CHECK(onlyTheUserMayEnter(folder));
     // Found again on the next call, not refused as someone else's.
     CHECK_EQ(services.environment.PrivateTempFolder(), expected);
+
+    // One that an earlier run left open to others is narrowed again.
+    ScratchFolder other;
+    const ScopedVariable otherTmp(L"TMP", other.wide());
+    CreateDirectoryW(toWide(other / "Ondrel").c_str(), nullptr);
+    const bool openBefore = !onlyTheUserMayEnter(other / "Ondrel");
+    CHECK_EQ(services.environment.PrivateTempFolder(), other / "Ondrel");
+    CHECK(onlyTheUserMayEnter(other / "Ondrel"));
+    if (!openBefore)
+        contract::skip("a new folder is private here already; narrowing not exercised");
 }
 
 CONTRACT_TEST(win_private_temp_folder_refuses_what_was_planted) {

@@ -152,6 +152,46 @@ CONTRACT_TEST(win_started_program_sees_its_window_style_input_and_arguments) {
     CHECK_EQ(values["programFolder"], folder);
 }
 
+// Unquoted program path, a tab after it: the arguments start after the tab.
+CONTRACT_TEST(win_argument_text_after_an_unquoted_program) {
+    NativeServices native(0, nullptr);
+    auto& processes = native.services().processes;
+    ScratchFolder scratch;
+    const std::string program =
+        scratch.path() + "\\..\\" + "plain" + std::to_string(GetCurrentProcessId()) + ".exe";
+    CHECK(CopyFileW(toWide(runnerPath()).c_str(), toWide(program).c_str(), FALSE) != FALSE);
+    const std::string report = scratch / "report.txt";
+    const std::string arguments = "--win-child report " + quoted(report) + " a\tb ";
+    // A path without spaces needs no quotes; the short form has none.
+    wchar_t shortProgram[MAX_PATH + 1];
+    const DWORD length = GetShortPathNameW(toWide(program).c_str(), shortProgram, MAX_PATH + 1);
+    CHECK(length > 0 && length <= MAX_PATH);
+    const std::string unquoted = toUtf8(std::wstring(shortProgram, length));
+    CHECK(unquoted.find(' ') == std::string::npos);
+
+    const std::int32_t id = processes.StartProcess(unquoted + "\t" + arguments, kMinimizedNoFocus);
+    const ProcessHandle handle = processes.OpenProcess(kSynchronize, false, id);
+    CHECK_EQ(pollUntilEnded(processes, handle), kWaitObject0);
+    processes.CloseHandle(handle);
+    DeleteFileW(toWide(program).c_str());
+    CHECK_EQ(readReport(report)["arguments"], arguments);
+}
+
+// The program ends at once with the given code, and what it printed is not lost.
+CONTRACT_TEST(win_program_end_flushes_and_exits_with_the_code) {
+    NativeServices native(0, nullptr);
+    auto& processes = native.services().processes;
+    ScratchFolder scratch;
+    const std::string output = scratch / "output.txt";
+    const std::int32_t id = processes.StartProcess(
+        quoted(runnerPath()) + " --win-child end " + quoted(output) + " 3", kMinimizedNoFocus);
+    const ProcessHandle handle = processes.OpenProcess(kSynchronize | kQueryLimited, false, id);
+    CHECK_EQ(pollUntilEnded(processes, handle), kWaitObject0);
+    CHECK_EQ(exitCodeOf(handle), DWORD{3});
+    processes.CloseHandle(handle);
+    CHECK_EQ(ScratchFolder::readFile(output), std::string("written before the end\n"));
+}
+
 CONTRACT_TEST(win_program_that_cannot_start_is_an_error) {
     NativeServices native(0, nullptr);
     auto& processes = native.services().processes;
