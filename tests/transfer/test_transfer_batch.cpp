@@ -69,6 +69,7 @@ private Q_SLOTS:
     void quoteInAPathStartsNoConverter();
     void cardNamesLoseWhatFatCannotStore();
     void emptyListStillFinishes();
+    void tenthFileIsNumberedTen();
     void platformFailuresEndTheProgram();
     void closingDuringConversionEndsConverterAndBatch();
 };
@@ -402,6 +403,29 @@ void TransferBatchTest::emptyListStillFinishes() {
     checkFinished(h);
     QCOMPARE(h.log(), before + QStringLiteral("\r\n**Finished**"));
     QVERIFY(h.pauses.empty());
+}
+
+void TransferBatchTest::tenthFileIsNumberedTen() {
+    BatchHarness h;
+    std::string argumentText;
+    std::vector<std::string> songs;
+    for (int i = 1; i <= 10; ++i) {
+        songs.push_back(h.rig.writeFile("music/" + std::to_string(i) + ".m4a", "m4a"));
+        argumentText += songs.back() + " ";
+    }
+    h.load(argumentText, false, true);
+    const QString before = h.log();
+
+    h.press();
+
+    checkFinished(h);
+    QString expected = before;
+    for (int i = 1; i <= 10; ++i)
+        expected += logLine(i, songs[static_cast<std::size_t>(i - 1)], " SUCCESS");
+    QCOMPARE(h.log(), expected + QStringLiteral("\r\n**Finished**"));
+    // A passed-through file costs two refreshes: its name, then its copy.
+    QCOMPARE(h.pauses.size(), std::size_t{20});
+    QVERIFY(h.calls().empty());
 }
 
 void TransferBatchTest::platformFailuresEndTheProgram() {
