@@ -152,8 +152,10 @@ void Form1::loadLaunchList() {
         return;
     }
 
+    // One walker for the whole list: files dropped together share their folders.
+    const LongFilename longName(m_services.fileSystem);
     const LaunchListBuilder builder(
-        [this](const std::string& path) { return GetLongFilename(path); });
+        [&longName](const std::string& path) { return longName.of(path); });
     const std::size_t leftOut = builder.build(argumentText, FileList);
     refuseFolders();
     if (leftOut > 0) {

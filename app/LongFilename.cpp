@@ -36,7 +36,9 @@ std::string LongFilename::of(const std::string& sShortName) const {
     for (std::size_t p = root; p < s.size(); ++p) {
         if (!platform::isPathSeparator(s[p]))
             continue;
-        const std::string name = m_fileSystem.LookupEntryName(s.substr(0, p));
+        const bool last = p + 1 == s.size();
+        const std::string name =
+            last ? m_fileSystem.LookupEntryName(sShortName) : lookUpFolder(s.substr(0, p));
         if (name.empty())
             return "";
         longForm += separator;
@@ -44,6 +46,15 @@ std::string LongFilename::of(const std::string& sShortName) const {
     }
     // The drive ("C:") stays as given; on a system with a bare "/" root it is empty.
     return s.substr(0, root - 1) + longForm;
+}
+
+std::string LongFilename::lookUpFolder(const std::string& path) const {
+    const auto known = m_folderNames.find(path);
+    if (known != m_folderNames.end())
+        return known->second;
+    std::string name = m_fileSystem.LookupEntryName(path);
+    m_folderNames.emplace(path, name);
+    return name;
 }
 
 } // namespace ondrel

@@ -186,6 +186,13 @@ void TestLaunchList::longFilenameWalksEveryComponent() {
     QCOMPARE(longName.of("/music/a.mp3"), std::string("/Music/A.mp3"));
     QCOMPARE(fileSystem.lookedUp, (std::vector<std::string>{"/music", "/music/a.mp3"}));
 
+    // A folder already walked is not looked up again; the file always is.
+    fileSystem.stored["/music/b.mp3"] = "b.mp3";
+    fileSystem.lookedUp.clear();
+    QCOMPARE(longName.of("/music/b.mp3"), std::string("/Music/b.mp3"));
+    QCOMPARE(longName.of("/music/b.mp3"), std::string("/Music/b.mp3"));
+    QCOMPARE(fileSystem.lookedUp, (std::vector<std::string>{"/music/b.mp3", "/music/b.mp3"}));
+
     // The walk stops at the first component that is not found.
     fileSystem.lookedUp.clear();
     QCOMPARE(longName.of("/gone/a.mp3"), std::string());
