@@ -52,6 +52,16 @@ bool lexicallySamePath(const std::string& a, const std::string& b) {
     return lexicalComponents(a) == lexicalComponents(b);
 }
 
+// Whether the source itself lies at the temporary path: then the file there
+// is the user's, not a leftover. The long forms catch a short or differently
+// cased spelling of the same folder, as TEMP often is on Windows.
+bool sourceIsTempFile(Form1& form, const std::string& source, const std::string& tempFile) {
+    if (lexicallySamePath(source, tempFile))
+        return true;
+    const std::string longTemp = form.GetLongFilename(tempFile);
+    return !longTemp.empty() && lexicallySamePath(form.GetLongFilename(source), longTemp);
+}
+
 } // namespace
 
 TransferBatch::TransferBatch(Form1& form) : m_form(form) {}
@@ -111,9 +121,8 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
 
     // Whether the file counts as done is judged by TempFile alone, so one left
     // from an earlier run or an earlier file of this batch must not stand in
-    // for this file's own output. A source that already lies at TempFile is
-    // the user's file, not a leftover.
-    if (!lexicallySamePath(source, TempFile))
+    // for this file's own output.
+    if (!sourceIsTempFile(m_form, source, TempFile))
         fileSystem.RemoveStaleFile(TempFile);
 
     bool produced = false;

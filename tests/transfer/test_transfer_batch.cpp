@@ -344,6 +344,8 @@ void TransferBatchTest::staleTemporaryFileNeverPassesForOutput() {
         BatchHarness h;
         const std::string card = h.addCard('D');
         const std::string clip = h.rig.writeFile("temp/clip.mp4", "user's clip");
+        // TEMP spelled differently from the source's folder.
+        h.rig.environment.variables["TEMP"] = h.rig.makeFolder("temp/../temp/.");
         h.setBehaviour("nothing\n");
         h.load(clip);
 
