@@ -1,0 +1,235 @@
+#!/usr/bin/env bash
+# The whole program as a user meets it: the real Ondrel with the real
+# converters, in a real X server, clicked with xdotool. Three runs, each with
+# an MP3 and an M4A: the default mode onto a card, KDH mode onto a card, and
+# the default mode onto the Desktop. The card is a tmpfs mounted under /media
+# inside a private mount namespace, so it vanishes with the test.
+#
+# Usage: test_end_to_end.sh <build folder>. Exit 77: cannot run here.
+set -u
+
+build=$(cd "${1:-build}" && pwd)
+
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+
+if [ -z "${ONDREL_E2E_NAMESPACE:-}" ]; then
+    [ "$(id -u)" -eq 0 ] || skip "mounting a card needs root"
+    for tool in Xvfb xdotool ffmpeg ffprobe unshare; do
+        command -v "$tool" >/dev/null || skip "$tool is missing (packages: xvfb xdotool ffmpeg)"
+    done
+    for program in Ondrel ffmpeg.exe kdh.exe; do
+        if [ ! -x "$build/bin/$program" ]; then
+            echo "FAIL: $build/bin/$program is not built"
+            exit 1
+        fi
+    done
+    unshare -m --propagation private true 2>/dev/null || skip "no private mount namespace here"
+    # Everything else runs where our mounts are private and end with us.
+    ONDREL_E2E_NAMESPACE=1 exec unshare -m --propagation private bash "$0" "$build"
+fi
+
+work=$(mktemp -d /tmp/ondrel-e2e.XXXXXX)
+card="/media/ondrel-e2e-card-$$"
+music="$work/music"
+pids=()
+
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    umount "$card" 2>/dev/null
+    rmdir "$card" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+passed=0
+failed=0
+pass() { passed=$((passed + 1)); }
+fail() {
+    failed=$((failed + 1))
+    echo "FAIL: $*"
+}
+check() { # check "<what should hold>" command...
+    local message=$1
+    shift
+    if "$@"; then pass; else fail "$message"; fi
+}
+fatal() {
+    fail "$*"
+    echo "$passed passed, $failed failed"
+    exit 1
+}
+
+wait_until() { # wait_until SECONDS command...: polls until the command holds.
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.2
+    done
+}
+all_exist() {
+    local file
+    for file in "$@"; do [ -e "$file" ] || return 1; done
+}
+probe() { # probe FILE STREAM-SELECTOR ENTRIES: one line per matching stream.
+    ffprobe -v error -select_streams "$2" -show_entries "stream=$3" -of csv=p=0 "$1"
+}
+is_not_running() { ! kill -0 "$1" 2>/dev/null; }
+stored_kdh() { sed -n 's/^Kdh=//p' "$XDG_CONFIG_HOME/Zara.ini" 2>/dev/null; }
+
+# --- the user's world: home, settings, temporary folder, card, display -----
+
+export HOME="$work/home"
+export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"
+export XDG_RUNTIME_DIR="$work/runtime"
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$music"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+desktop="$HOME/Desktop"
+# Written out so that the Desktop does not depend on the machine's defaults.
+echo "XDG_DESKTOP_DIR=\"$desktop\"" >"$XDG_CONFIG_HOME/user-dirs.dirs"
+
+mount_card() {
+    mkdir -p "$card"
+    mount -t tmpfs -o size=16m ondrel-e2e-card "$card" || fatal "cannot mount the card at $card"
+    mkdir -p "$card/private/ds"
+}
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 3>&-
+wait_until 10 test -s "$work/display" || fatal "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+
+ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i sine=frequency=440:duration=3 \
+    "$music/song.mp3"
+ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i sine=frequency=660:duration=3 \
+    -c:a aac -b:a 96k "$music/two words.m4a"
+sources=("$music/song.mp3" "$music/two words.m4a")
+
+# --- driving the window ------------------------------------------------------
+
+# Centres of the controls in the client area, from their design rectangles.
+START_X=72 START_Y=364 # Command1: 8, 336, 129 x 57
+DESKTOP_X=56 DESKTOP_Y=256 # Check1: 16, 232, 409 x 48; on its caption's first words
+
+window=""
+ondrel=""
+
+start_program() {
+    "$build/bin/Ondrel" "${sources[@]}" >"$work/ondrel-$1.log" 2>&1 &
+    ondrel=$!
+    pids+=("$ondrel")
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Ondrel$' | head -n 1)
+    [ -n "$window" ] || fatal "$1: the Ondrel window did not appear"
+    local geometry
+    geometry=$(xdotool getwindowgeometry "$window" | tr '\n' ' ')
+    echo "$1: window $window, $geometry"
+}
+
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+
+screenshot() {
+    if command -v import >/dev/null; then
+        import -window root "$build/end_to_end-$1.png" 2>/dev/null
+    elif command -v xwd >/dev/null; then
+        xwd -root -silent -out "$build/end_to_end-$1.xwd"
+    fi
+}
+
+# The caption cannot be read from outside: FINISH is known to be up once the
+# last result has arrived and the last file's remaining steps have run.
+finish_program() {
+    local attempt
+    sleep 5
+    screenshot "$1"
+    for attempt in 1 2 3 4 5 6; do
+        click "$START_X" "$START_Y"
+        wait_until 5 is_not_running "$ondrel" && break
+    done
+    if ! is_not_running "$ondrel"; then
+        fail "$1: the program does not end on FINISH"
+        kill -KILL "$ondrel"
+        wait "$ondrel" 2>/dev/null
+        return
+    fi
+    pass
+    wait "$ondrel"
+    check "$1: the program's exit code is 0" [ $? -eq 0 ]
+}
+
+# run_batch NAME STORED_KDH [desktop]: one start of the program with the two
+# sources, KDH mode as stored before, output to the card or the Desktop.
+run_batch() {
+    local name=$1 kdh=$2 where=${3:-card} destination
+    export TEMP="$work/temp-$name"
+    mkdir -p "$TEMP"
+    printf '[Done]\nKdh=%s\n' "$kdh" >"$XDG_CONFIG_HOME/Zara.ini"
+    destination="$card/Music"
+    [ "$where" = desktop ] && destination="$desktop"
+
+    start_program "$name"
+    [ "$where" = desktop ] && click "$DESKTOP_X" "$DESKTOP_Y"
+    click "$START_X" "$START_Y"
+    check "$name: both results arrive" \
+        wait_until 120 all_exist "$destination/song.mp4" "$destination/two words.mp4"
+    finish_program "$name"
+    result_song="$destination/song.mp4"
+    result_m4a="$destination/two words.mp4"
+}
+
+# --- the runs ------------------------------------------------------------------
+
+test_default_mode_to_card() {
+    mount_card
+    run_batch default 1
+    check "default: song.mp4 is AAC" [ "$(probe "$result_song" a:0 codec_name)" = aac ]
+    check "default: song.mp4 is LC" [ "$(probe "$result_song" a:0 profile)" = LC ]
+    check "default: song.mp4 is 44100 Hz" [ "$(probe "$result_song" a:0 sample_rate)" = 44100 ]
+    check "default: the m4a is passed through unchanged" cmp -s "$music/two words.m4a" \
+        "$result_m4a"
+    check "default: TEMP holds song.mp4" test -s "$TEMP/song.mp4"
+    check "default: TEMP holds the m4a's copy" cmp -s "$music/two words.m4a" \
+        "$TEMP/two words.mp4"
+    check "default: KDH stays off" [ "$(stored_kdh)" = 1 ]
+    umount "$card"
+}
+
+test_kdh_mode_to_card() {
+    mount_card
+    run_batch kdh 2
+    check "kdh: song.mp4 is AAC 48000 Hz 2 channels" \
+        [ "$(probe "$result_song" a:0 codec_name,sample_rate,channels)" = aac,48000,2 ]
+    check "kdh: the m4a is converted too" \
+        [ "$(probe "$result_m4a" a:0 codec_name,sample_rate,channels)" = aac,48000,2 ]
+    check "kdh: the m4a is no plain copy" fails cmp -s "$music/two words.m4a" "$result_m4a"
+    check "kdh: TEMP holds both" all_exist "$TEMP/song.mp4" "$TEMP/two words.mp4"
+    check "kdh: KDH stays on" [ "$(stored_kdh)" = 2 ]
+    umount "$card"
+}
+
+test_default_mode_to_desktop() {
+    # No card at all: the Desktop run must not look for one.
+    run_batch desktop 1 desktop
+    check "desktop: song.mp4 is AAC 44100 Hz" \
+        [ "$(probe "$result_song" a:0 codec_name,sample_rate)" = aac,44100 ]
+    check "desktop: the m4a is passed through unchanged" cmp -s "$music/two words.m4a" \
+        "$result_m4a"
+    check "desktop: TEMP holds both" all_exist "$TEMP/song.mp4" "$TEMP/two words.mp4"
+    check "desktop: KDH stays off" [ "$(stored_kdh)" = 1 ]
+}
+
+fails() { ! "$@"; }
+
+test_default_mode_to_card
+test_kdh_mode_to_card
+test_default_mode_to_desktop
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
