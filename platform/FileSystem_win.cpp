@@ -49,21 +49,20 @@ struct HandleCloser {
 
 // A fresh name beside the destination: the rename over it then stays inside
 // one volume and so is atomic.
+// A fresh name beside the destination: the rename over it then stays inside
+// one volume and so is atomic. The name is short, so that it fits wherever
+// the destination's own name fits.
 HANDLE createTemporaryBeside(const std::wstring& destination, std::wstring& temporaryPath) {
     static std::atomic<unsigned> counter{0};
     std::wstring folder;
-    std::wstring name = destination;
     const std::size_t cut = destination.find_last_of(L"\\/");
-    if (cut != std::wstring::npos) {
+    if (cut != std::wstring::npos)
         folder = destination.substr(0, cut + 1);
-        name = destination.substr(cut + 1);
-    } else if (destination.size() >= 2 && destination[1] == L':') {
+    else if (destination.size() >= 2 && destination[1] == L':')
         folder = destination.substr(0, 2);
-        name = destination.substr(2);
-    }
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = folder + L"~" + name + L"." + std::to_wstring(GetCurrentProcessId()) +
-                        L"-" + std::to_wstring(counter++) + L".tmp";
+        temporaryPath = folder + L"~ondrel-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                        std::to_wstring(counter++) + L".tmp";
         HANDLE file = CreateFileW(temporaryPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY, nullptr);
         if (file != INVALID_HANDLE_VALUE)

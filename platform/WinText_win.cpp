@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 namespace ondrel::platform::win {
 
 std::wstring toWide(const std::string& text) {
@@ -44,8 +46,11 @@ std::string systemMessage(unsigned long code) {
         LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
         text.pop_back();
-    if (text.empty())
-        return "system error " + std::to_string(code);
+    if (text.empty()) {
+        char number[16];
+        std::snprintf(number, sizeof number, "0x%08lX", code);
+        return std::string("system error ") + number;
+    }
     return toUtf8(text);
 }
 

@@ -132,6 +132,21 @@ CONTRACT_TEST(win_shortcut_saved_read_back_and_deleted) {
     CHECK_THROWS(services.fileSystem.DeleteFile(link, true));
 }
 
+// A program started under another file name still links to Ondrel.exe in its
+// folder, which then need not exist.
+CONTRACT_TEST(win_shortcut_to_a_target_that_does_not_exist_yet) {
+    NativeServices native(0, nullptr);
+    auto& shell = native.services().shell;
+    ScratchFolder scratch;
+    auto shortcut = shell.CreateShortcut(scratch / "Ondrel.lnk");
+    shortcut.WorkingDirectory = scratch.path();
+    shortcut.TargetPath = scratch / "Ondrel.exe";
+    shell.Save(shortcut);
+    const auto read = shell.ReadShortcut(shortcut.FullName);
+    CHECK_EQ(read.TargetPath, shortcut.TargetPath);
+    CHECK_EQ(read.WorkingDirectory, scratch.path());
+}
+
 CONTRACT_TEST(win_shortcut_errors_name_the_file) {
     NativeServices native(0, nullptr);
     auto& shell = native.services().shell;
