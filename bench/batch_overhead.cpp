@@ -1,4 +1,4 @@
-// What the transfer batch costs beyond its specified pauses and the
+// What the transfer batch costs beyond its deliberate pauses and the
 // converters' own run time: 200 files through the real window with a fake
 // converter that finishes at once, pauses recorded instead of slept.
 
@@ -174,12 +174,12 @@ int main(int argc, char** argv) {
     const double wall = millisecondsSince(start);
 
     const auto& pauses = rig.sleeper.pauses;
-    const double specified = std::accumulate(pauses.begin(), pauses.end(), 0.0);
+    const double paused = std::accumulate(pauses.begin(), pauses.end(), 0.0);
     const bool finished = form.Command1->text() == QStringLiteral("FINISH") &&
                           rig.messageBox.texts.isEmpty() && processes.starts == kFiles;
     std::printf("files                         %d (%s)\n", kFiles,
                 finished ? "all transferred" : "BATCH DID NOT FINISH");
-    std::printf("specified pauses (not slept)  %.0f ms in %zu pauses\n", specified, pauses.size());
+    std::printf("deliberate pauses (recorded)  %.0f ms in %zu pauses\n", paused, pauses.size());
     std::printf("batch wall time               %.1f ms\n", wall);
     std::printf("converters' own run time      %.1f ms (%.2f ms per file)\n",
                 processes.converterMilliseconds, processes.converterMilliseconds / kFiles);
