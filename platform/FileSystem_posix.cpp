@@ -136,7 +136,7 @@ std::string PosixFileSystem::LookupEntryName(const std::string& path) {
     const std::string folderPath = slash == std::string::npos ? std::string(".")
                                    : slash == 0               ? std::string("/")
                                                               : path.substr(0, slash);
-    Folder& folder = folderInfo(folderPath);
+    Folder& folder = folderInfo(folderPath, entry.st_dev);
     // On a case-sensitive volume the entry was found under exactly this spelling,
     // so this spelling is the stored one: no scan needed.
     if (!folder.caseInsensitive)
@@ -173,18 +173,19 @@ bool PosixFileSystem::isCaseInsensitiveFolder(const std::string& folder) {
            (flags & 0x40000000) != 0; // FS_CASEFOLD_FL
 }
 
-PosixFileSystem::Folder& PosixFileSystem::folderInfo(const std::string& folderPath) {
-    struct stat status {};
-    const bool known = ::stat(folderPath.c_str(), &status) == 0;
+PosixFileSystem::Folder& PosixFileSystem::folderInfo(const std::string& folderPath,
+                                                     dev_t entryDevice) {
+    // A folder's entries share its volume (a mount point aside, whose device
+    // then differs and is checked anew), and whether a folder folds case does
+    // not change while it holds entries. So a look-up costs one lstat, which
+    // matters when a launch looks up every component of 32767 paths.
     const auto found = m_folders.find(folderPath);
-    if (found != m_folders.end() && known && found->second.device == status.st_dev &&
-        found->second.inode == status.st_ino)
+    if (found != m_folders.end() && found->second.device == entryDevice)
         return found->second;
     if (found == m_folders.end() && m_folders.size() >= kMaxRememberedFolders)
         m_folders.clear();
     Folder& folder = m_folders[folderPath];
-    folder.device = status.st_dev;
-    folder.inode = status.st_ino;
+    folder.device = entryDevice;
     folder.caseInsensitive = isCaseInsensitiveFolder(folderPath);
     folder.index.reset();
     return folder;

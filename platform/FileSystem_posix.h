@@ -32,13 +32,12 @@ public:
 private:
     // What is known of one folder that names were looked up in.
     struct Folder {
-        dev_t device = 0;
-        ino_t inode = 0;
+        dev_t device = 0; // of the entries last looked up in it
         bool caseInsensitive = false;
         std::unique_ptr<FoldedNameIndex> index; // built at the first look-up that needs it
     };
 
-    Folder& folderInfo(const std::string& folder);
+    Folder& folderInfo(const std::string& folderPath, dev_t entryDevice);
     std::string storedSpelling(const std::string& folderPath, Folder& folder,
                                const std::string& name, dev_t device, ino_t inode);
 

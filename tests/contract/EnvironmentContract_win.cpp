@@ -192,11 +192,3 @@ CONTRACT_TEST(win_private_temp_folder_refuses_what_was_planted) {
         contract::skip("cannot hand a folder to another owner here");
     CHECK_THROWS(services.environment.PrivateTempFolder());
 }
-
-CONTRACT_TEST(win_program_folder_has_no_trailing_separator) {
-    NativeServices native(0, nullptr);
-    auto services = native.services();
-    const std::string folder = services.environment.ProgramFolder();
-    CHECK(!folder.empty() && folder.back() != '\\' && folder.back() != '/');
-    CHECK(services.fileSystem.FileExists(folder + "\\contract_tests.exe"));
-}

@@ -16,7 +16,6 @@ using contract::win::ScratchFolder;
 using ondrel::platform::kMinimizedNoFocus;
 using ondrel::platform::kProcessTerminate;
 using ondrel::platform::kSynchronize;
-using ondrel::platform::kWaitFailed;
 using ondrel::platform::kWaitObject0;
 using ondrel::platform::kWaitTimeout;
 using ondrel::platform::NativeServices;
@@ -209,12 +208,4 @@ CONTRACT_TEST(win_program_that_cannot_start_is_an_error) {
     const std::string text = scratch / "notes.exe";
     ScratchFolder::writeFile(text, "not a program");
     CHECK_THROWS(processes.StartProcess(quoted(text), kMinimizedNoFocus));
-}
-
-CONTRACT_TEST(win_process_calls_on_no_handle_fail_quietly) {
-    NativeServices native(0, nullptr);
-    auto& processes = native.services().processes;
-    CHECK_EQ(processes.WaitForSingleObject(0, 100), kWaitFailed);
-    CHECK(!processes.TerminateProcess(0, 0));
-    CHECK(!processes.CloseHandle(0));
 }
