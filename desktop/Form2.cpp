@@ -14,6 +14,10 @@ Form2::Form2(Form1& main, QWidget* parent) : QWidget(parent), m_main(main) {
     setWindowTitle(QStringLiteral("About this software."));
     setWindowIcon(main.windowIcon());
     setAttribute(Qt::WA_DeleteOnClose);
+    // A fixed layout: a title bar with the window menu and a close box, nothing
+    // to maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(windowFont());
     setFixedSize(562, 221);
 

@@ -38,6 +38,10 @@ Form3::Form3(Form1& main, QWidget* parent) : QWidget(parent), m_main(main) {
     setWindowTitle(QStringLiteral("Setting"));
     setWindowIcon(main.windowIcon());
     setAttribute(Qt::WA_DeleteOnClose);
+    // A fixed layout: a title bar with the window menu and a close box, nothing
+    // to maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(windowFont());
     setFixedSize(312, 239);
 

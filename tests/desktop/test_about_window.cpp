@@ -51,6 +51,9 @@ void AboutWindowTest::hasTheDesignedFrameAndControls() {
     QVERIFY(about->parentWidget() == nullptr);
     QVERIFY(!about->isModal());
     QVERIFY(about->testAttribute(Qt::WA_DeleteOnClose));
+    QVERIFY(about->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(about->windowFlags() & Qt::WindowSystemMenuHint);
+    QVERIFY(!(about->windowFlags() & Qt::WindowMaximizeButtonHint));
 
     QCOMPARE(about->Label1, about->findChild<QLabel*>(QStringLiteral("Label1")));
     QCOMPARE(about->Label1->geometry(), QRect(8, 0, 545, 177));

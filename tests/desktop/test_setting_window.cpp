@@ -139,6 +139,9 @@ void SettingWindowTest::hasTheDesignedFrameAndControls() {
     QVERIFY(setting->parentWidget() == nullptr);
     QVERIFY(!setting->isModal());
     QVERIFY(setting->testAttribute(Qt::WA_DeleteOnClose));
+    QVERIFY(setting->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(setting->windowFlags() & Qt::WindowSystemMenuHint);
+    QVERIFY(!(setting->windowFlags() & Qt::WindowMaximizeButtonHint));
 
     struct Expected {
         QWidget* control;
