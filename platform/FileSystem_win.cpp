@@ -48,8 +48,6 @@ struct HandleCloser {
 };
 
 // A fresh name beside the destination: the rename over it then stays inside
-// one volume and so is atomic.
-// A fresh name beside the destination: the rename over it then stays inside
 // one volume and so is atomic. The name is short, so that it fits wherever
 // the destination's own name fits.
 HANDLE createTemporaryBeside(const std::wstring& destination, std::wstring& temporaryPath) {
