@@ -1,17 +1,15 @@
-// The contract runner doubles as the small console program that the process
-// tests start. Started as
-//   contract_tests.exe --win-child wait <file> <exit code>
-//       waits until <file> exists, then exits with <exit code>;
-//   contract_tests.exe --win-child report <file> [anything...]
-//       writes what it was started with into <file> and exits with 0;
-//   contract_tests.exe --win-child end <file> <exit code>
-//       puts a line into <file> through a buffered stream, then ends the
-//       program through the platform's ProgramEnd with <exit code>;
-// it does its job before the runner's main() and never reaches it.
+// Child modes of the contract runner for the Windows process tests, started
+// as "contract_tests.exe --child <mode> <arguments>":
+//   win_wait <file> <exit code>   waits until <file> exists, then exits;
+//   win_report <file> [...]       writes what it was started with into <file>;
+//   win_end <file> <exit code>    puts a line into <file> through a buffered
+//                                 stream, then ends through ProgramEnd.
 
 #include <windows.h>
 
 #include <shellapi.h>
+
+#include "tests/contract/Check.h"
 
 #include "platform/Environment_win.h"
 #include "platform/ProgramEnd_win.h"
@@ -19,6 +17,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -67,39 +66,51 @@ void report(const std::wstring& file) {
     CloseHandle(out);
 }
 
-bool runAsChild() {
+// The child's own arguments, after "--child <mode>", read from the wide
+// command line: argv holds them in the ANSI code page, which cannot carry
+// every name a path may have.
+std::vector<std::wstring> childArguments() {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (arguments == nullptr)
-        return false;
-    const bool child = count >= 4 && std::wstring(arguments[1]) == L"--win-child";
-    if (child) {
-        const std::wstring action = arguments[2];
-        const std::wstring file = arguments[3];
-        UINT exitCode = 0;
-        if (action == L"wait") {
-            while (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
-                Sleep(20);
-            exitCode = count >= 5 ? static_cast<UINT>(_wtoi(arguments[4])) : 0;
-        } else if (action == L"report") {
-            report(file);
-        } else if (action == L"end") {
-            // Still in the stream's buffer when the program is ended.
-            std::FILE* out = _wfopen(file.c_str(), L"wb");
-            std::fputs("written before the end\n", out);
-            const int code = count >= 5 ? _wtoi(arguments[4]) : 0;
-            LocalFree(arguments);
-            ondrel::platform::WinProgramEnd().EndProgram(code);
-        } else {
-            exitCode = 2;
-        }
-        LocalFree(arguments);
-        ExitProcess(exitCode);
-    }
+    std::vector<std::wstring> result;
+    for (int i = 3; arguments != nullptr && i < count; ++i)
+        result.emplace_back(arguments[i]);
     LocalFree(arguments);
-    return false;
+    return result;
 }
 
-[[maybe_unused]] const bool g_child = runAsChild();
+int exitCodeArgument(const std::vector<std::wstring>& arguments, std::size_t index) {
+    return index < arguments.size() ? _wtoi(arguments[index].c_str()) : 0;
+}
 
 } // namespace
+
+CONTRACT_CHILD(win_wait) {
+    (void)arguments; // narrow copies; the wide ones are read below
+    const auto wide = childArguments();
+    if (wide.empty())
+        return 2;
+    while (GetFileAttributesW(wide[0].c_str()) == INVALID_FILE_ATTRIBUTES)
+        Sleep(20);
+    return exitCodeArgument(wide, 1);
+}
+
+CONTRACT_CHILD(win_report) {
+    (void)arguments; // narrow copies; the wide ones are read below
+    const auto wide = childArguments();
+    if (wide.empty())
+        return 2;
+    report(wide[0]);
+    return 0;
+}
+
+CONTRACT_CHILD(win_end) {
+    (void)arguments; // narrow copies; the wide ones are read below
+    const auto wide = childArguments();
+    if (wide.empty())
+        return 2;
+    // Still in the stream's buffer when the program is ended.
+    std::FILE* out = _wfopen(wide[0].c_str(), L"wb");
+    std::fputs("written before the end\n", out);
+    ondrel::platform::WinProgramEnd().EndProgram(exitCodeArgument(wide, 1));
+}

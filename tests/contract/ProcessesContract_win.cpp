@@ -78,7 +78,7 @@ CONTRACT_TEST(win_started_program_is_waited_for_in_short_polls) {
     ScratchFolder scratch;
     const std::string release = scratch / "release";
     const std::int32_t id = processes.StartProcess(
-        quoted(runnerPath()) + " --win-child wait " + quoted(release) + " 7", kMinimizedNoFocus);
+        quoted(runnerPath()) + " --child win_wait " + quoted(release) + " 7", kMinimizedNoFocus);
     CHECK(id != 0);
 
     const ProcessHandle handle = processes.OpenProcess(kSynchronize | kQueryLimited, false, id);
@@ -105,7 +105,7 @@ CONTRACT_TEST(win_terminated_program_ends_with_the_given_code) {
     NativeServices native(0, nullptr);
     auto& processes = native.services().processes;
     ScratchFolder scratch;
-    const std::int32_t id = processes.StartProcess(quoted(runnerPath()) + " --win-child wait " +
+    const std::int32_t id = processes.StartProcess(quoted(runnerPath()) + " --child win_wait " +
                                                        quoted(scratch / "never written") + " 9",
                                                    kMinimizedNoFocus);
     const ProcessHandle handle =
@@ -133,7 +133,7 @@ CONTRACT_TEST(win_started_program_sees_its_window_style_input_and_arguments) {
     const std::string program = folder + "\\ffmpeg.exe";
     CHECK(CopyFileW(toWide(runnerPath()).c_str(), toWide(program).c_str(), FALSE) != FALSE);
     const std::string report = scratch / "report.txt";
-    const std::string arguments = "--win-child report " + quoted(report) +
+    const std::string arguments = "--child win_report " + quoted(report) +
                                   " -vn -i \"C:\\My Music\\a.mp3\"  \"out file.mp4\"";
 
     const std::int32_t id =
@@ -160,7 +160,7 @@ CONTRACT_TEST(win_argument_text_after_an_unquoted_program) {
         scratch.path() + "\\..\\" + "plain" + std::to_string(GetCurrentProcessId()) + ".exe";
     CHECK(CopyFileW(toWide(runnerPath()).c_str(), toWide(program).c_str(), FALSE) != FALSE);
     const std::string report = scratch / "report.txt";
-    const std::string arguments = "--win-child report " + quoted(report) + " a\tb ";
+    const std::string arguments = "--child win_report " + quoted(report) + " a\tb ";
     // A path without spaces needs no quotes; the short form has none.
     wchar_t shortProgram[MAX_PATH + 1];
     const DWORD length = GetShortPathNameW(toWide(program).c_str(), shortProgram, MAX_PATH + 1);
@@ -183,7 +183,7 @@ CONTRACT_TEST(win_program_end_flushes_and_exits_with_the_code) {
     ScratchFolder scratch;
     const std::string output = scratch / "output.txt";
     const std::int32_t id = processes.StartProcess(
-        quoted(runnerPath()) + " --win-child end " + quoted(output) + " 3", kMinimizedNoFocus);
+        quoted(runnerPath()) + " --child win_end " + quoted(output) + " 3", kMinimizedNoFocus);
     const ProcessHandle handle = processes.OpenProcess(kSynchronize | kQueryLimited, false, id);
     CHECK_EQ(pollUntilEnded(processes, handle), kWaitObject0);
     CHECK_EQ(exitCodeOf(handle), DWORD{3});
