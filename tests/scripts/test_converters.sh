@@ -256,7 +256,8 @@ test_ffmpeg_outcome() {
 # A source that never ends: ffmpeg converts until it is stopped.
 start_endless_source() {
     mkfifo "$1"
-    generate -f lavfi -i sine=frequency=440 -f wav "file:$1" 2>/dev/null &
+    # Started directly, not through a function, so that $! is ffmpeg itself.
+    ffmpeg -nostdin -loglevel quiet -y -f lavfi -i sine=frequency=440 -f wav "file:$1" &
     helpers+=($!)
     disown $!
 }
@@ -293,6 +294,56 @@ test_stopped() {
     check "stopped: no partial files left" no_partial_files "$out"
 }
 
+# --- where the partial file needs a name ------------------------------------
+
+# A nameless partial file is reached through /proc; on FAT (no such files) or
+# without /proc it gets a name instead. Hiding /proc in a private mount
+# namespace (root only) takes that road on any file system.
+test_named_partial_file() {
+    if [ "$(id -u)" -ne 0 ] || ! unshare -m --propagation private true 2>/dev/null; then
+        echo "SKIP: named partial files (needs root and unshare)"
+        return
+    fi
+    local folder="$work/named"
+    mkdir -p "$folder"
+    start_endless_source "$work/named-endless.wav"
+    unshare -m --propagation private bash -s -- "$bin" "$work" "$media" "$folder" <<'INNER'
+bin=$1 work=$2 media=$3 folder=$4
+convert() { "$bin/ffmpeg.exe" -vn -ab 128k -ar 44100 -i "$1" "$2" 2>/dev/null; }
+mount -t tmpfs no-proc /proc || exit 3
+convert "$media/song.mp3" "$folder/song.mp4"
+echo $? >"$work/named-works.status"
+ls -A "$folder" >"$work/named-works.files"
+convert "$media/notes.mp3" "$folder/notes.mp4"
+echo $? >"$work/named-fails.status"
+ls -A "$folder" >"$work/named-fails.files"
+"$bin/ffmpeg.exe" -vn -ab 128k -ar 44100 -i "$work/named-endless.wav" "$folder/endless.mp4" \
+    2>/dev/null &
+adapter=$!
+for _ in $(seq 100); do
+    ls -A "$folder" | grep -q partial && break
+    sleep 0.1
+done
+ls -A "$folder" >"$work/named-running.files"
+kill -TERM "$adapter"
+wait "$adapter"
+echo $? >"$work/named-stopped.status"
+ls -A "$folder" >"$work/named-stopped.files"
+INNER
+    if [ $? -eq 3 ]; then
+        echo "SKIP: named partial files (cannot hide /proc)"
+        return
+    fi
+    check "named: conversion works" [ "$(cat "$work/named-works.status")" = 0 ]
+    check "named: only the output is left" [ "$(cat "$work/named-works.files")" = song.mp4 ]
+    check "named: failure reported" [ "$(cat "$work/named-fails.status")" != 0 ]
+    check "named: failure leaves nothing" [ "$(cat "$work/named-fails.files")" = song.mp4 ]
+    check "named: a running conversion writes a hidden partial file" \
+        grep -q '^\.endless\.mp4\.partial-......\.mp4$' "$work/named-running.files"
+    check "named: stopping is reported" [ "$(cat "$work/named-stopped.status")" != 0 ]
+    check "named: stopping leaves nothing" [ "$(cat "$work/named-stopped.files")" = song.mp4 ]
+}
+
 test_default_mode
 test_kdh_mode
 test_failures
@@ -300,6 +351,7 @@ test_argument_forms
 test_ffmpeg_search
 test_ffmpeg_outcome
 test_stopped
+test_named_partial_file
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
