@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <share.h>
 #include <shellapi.h>
 
 #include "tests/contract/Check.h"
@@ -110,7 +111,7 @@ CONTRACT_CHILD(win_end) {
     if (wide.empty())
         return 2;
     // Still in the stream's buffer when the program is ended.
-    std::FILE* out = _wfopen(wide[0].c_str(), L"wb");
+    std::FILE* out = _wfsopen(wide[0].c_str(), L"wb", _SH_DENYNO);
     std::fputs("written before the end\n", out);
     ondrel::platform::WinProgramEnd().EndProgram(exitCodeArgument(wide, 1));
 }

@@ -6,13 +6,13 @@
 #include "tests/contract/ScratchFolder_win.h"
 
 #include "platform/DriveList.h"
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeServices.h"
 #include "platform/PlatformError.h"
 #include "platform/Services.h"
 #include "platform/WinText_win.h"
 
-#include <cstdlib>
 #include <optional>
 
 using contract::win::ScratchFolder;
@@ -118,8 +118,8 @@ CONTRACT_TEST(win_card_marker_on_a_mapped_drive_letter) {
         CHECK_THROWS(files.CreateFolder(root + "\\Music"));
     }
 
-    const char* card = std::getenv("ONDREL_TEST_CARD_DRIVE");
-    if (card == nullptr || card[0] < 'D' || card[0] > 'Z')
+    const std::string card = services.environment.Variable("ONDREL_TEST_CARD_DRIVE");
+    if (card.empty() || card[0] < 'D' || card[0] > 'Z')
         contract::skip("ONDREL_TEST_CARD_DRIVE names no mapped card drive");
     const std::string root = drives.DriveRoot(card[0]).value_or("<none>");
     CHECK(files.FolderExists(root + "\\private\\ds"));
