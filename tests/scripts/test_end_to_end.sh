@@ -105,7 +105,8 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 exec 3>&-
 wait_until 10 test -s "$work/display" || fatal "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
 
 ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i sine=frequency=440:duration=3 \
     "$music/song.mp3"
@@ -146,10 +147,9 @@ screenshot() {
 # The caption cannot be read from outside: FINISH is known to be up once the
 # last result has arrived and the last file's remaining steps have run.
 finish_program() {
-    local attempt
     sleep 5
     screenshot "$1"
-    for attempt in 1 2 3 4 5 6; do
+    for _ in 1 2 3 4 5 6; do
         click "$START_X" "$START_Y"
         wait_until 5 is_not_running "$ondrel" && break
     done
