@@ -23,7 +23,6 @@ public:
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
-    bool usable() const { return SUCCEEDED(m_result); }
     HRESULT result() const { return m_result; }
 
 private:

@@ -24,7 +24,9 @@ void check(HRESULT result, const char* operation, const std::string& path) {
         win::throwError(operation, path, static_cast<unsigned long>(result));
 }
 
-// A shell link object that has joined COM for as long as it lives.
+// A shell link object that has joined COM for as long as it lives. Members
+// go in reverse order, so both interfaces are released before the apartment
+// is left.
 struct ShellLink {
     win::ComApartment apartment;
     win::ComRef<IShellLinkW> link;
@@ -36,11 +38,6 @@ struct ShellLink {
                                link.out()),
               operation, path);
         check(link->QueryInterface(IID_IPersistFile, file.out()), operation, path);
-    }
-    ~ShellLink() {
-        // Released before the apartment is left.
-        file.reset();
-        link.reset();
     }
 };
 
