@@ -10,7 +10,7 @@ set -u
 build=$(cd "${1:-build}" && pwd)
 bin="$build/bin"
 
-for tool in ffmpeg ffprobe pgrep; do
+for tool in ffmpeg ffprobe; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed"
         exit 77
@@ -262,7 +262,22 @@ start_endless_source() {
     disown $!
 }
 
-find_child() { child_pid=$(pgrep -P "$adapter_pid"); }
+# children_of PID: the processes whose parent is PID, read from /proc.
+children_of() {
+    local stat line fields
+    for stat in /proc/[0-9]*/stat; do
+        { read -r line <"$stat"; } 2>/dev/null || continue
+        # The name in parentheses may hold spaces: the fields after it are
+        # state, then parent.
+        read -ra fields <<<"${line##*) }"
+        [ "${fields[1]}" = "$1" ] && basename "$(dirname "$stat")"
+    done
+    return 0
+}
+find_child() {
+    child_pid=$(children_of "$adapter_pid")
+    [ -n "$child_pid" ]
+}
 
 # stop_mid_conversion SIGNAL NAME: starts a conversion of an endless source,
 # sends the adapter SIGNAL once ffmpeg runs; sets adapter_pid and child_pid.
