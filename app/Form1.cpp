@@ -141,6 +141,7 @@ void Form1::Form_Load() {
     const std::string stored = m_services.settings.read(KdhSetting::kApplication,
                                                         KdhSetting::kSection, KdhSetting::kKey, "");
     Check2->setChecked(KdhSetting::ticked(stored));
+    m_kdhRead = true;
 
     loadLaunchList();
 }
@@ -311,6 +312,10 @@ void Form1::terminateConverter() {
 }
 
 void Form1::saveSetting() {
+    // A failure before the setting was read must not overwrite it with the
+    // check box's design state.
+    if (!m_kdhRead)
+        return;
     m_services.settings.write(KdhSetting::kApplication, KdhSetting::kSection, KdhSetting::kKey,
                               KdhSetting::storedFor(Check2->isChecked()));
 }

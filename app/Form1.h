@@ -93,6 +93,8 @@ private:
     MessageBox& m_messageBox;
     bool m_unloaded = false;
     bool m_programEnded = false;
+    // Until the stored KDH mode has been read, the check box does not hold it.
+    bool m_kdhRead = false;
 };
 
 } // namespace ondrel

@@ -114,6 +114,7 @@ private Q_SLOTS:
     void ignoresCloseWhileDisabled();
     void opensTheSecondaryWindowsWithoutOwner();
     void endsOnErrorWithAMessage();
+    void keepsTheSettingWhenStartUpFails();
 };
 
 void TestForm1::cleanup() {
@@ -408,6 +409,36 @@ void TestForm1::endsOnErrorWithAMessage() {
     form.close();
     QCOMPARE(rig.programEnd.calls, 1);
     QCOMPARE(rig.messageBox.texts.size(), 1);
+}
+
+void TestForm1::keepsTheSettingWhenStartUpFails() {
+    // TEMP is unset and the private folder is refused: start-up ends on the
+    // error road before the setting was read.
+    class RefusingEnvironment : public ondrel::test::FakeEnvironment {
+    public:
+        std::string PrivateTempFolder() const override {
+            throw ondrel::platform::PlatformError("PrivateTempFolder", "/tmp/ondrel-1000",
+                                                  "belongs to another user");
+        }
+    };
+    ondrel::test::TestRig rig;
+    rig.services().settings.write("Zara", "Done", "Kdh", "2");
+    RefusingEnvironment environment;
+    ondrel::platform::Services real = rig.services();
+    ondrel::platform::Services services{real.fileSystem, environment,    real.settings,
+                                        real.processes,  real.sleeper,   real.shell,
+                                        real.drives,     real.programEnd};
+    Form1 form(services, rig.messageBox);
+    try {
+        form.Form_Load();
+        QFAIL("start-up went on without a temporary folder");
+    } catch (const std::exception& error) {
+        form.endOnError(error);
+    }
+    QCOMPARE(rig.messageBox.texts.size(), 1);
+    QVERIFY(rig.messageBox.texts.first().contains(u"/tmp/ondrel-1000"_s));
+    QCOMPARE(rig.programEnd.lastExitCode, 1);
+    QCOMPARE(storedKdh(rig), u"2"_s);
 }
 
 QTEST_MAIN(TestForm1)
