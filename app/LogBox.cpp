@@ -17,6 +17,9 @@ LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // A batch writes two pieces per file: an undo history of them would grow
+    // with the list, and undoing would only take the program's lines away.
+    setUndoRedoEnabled(false);
     // An edit by the user makes the widget's copy the only true one.
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
         if (!m_writing)
