@@ -15,10 +15,12 @@ std::optional<std::string> ExecutableSearch::find(const std::string& name) const
         if (end == std::string::npos)
             end = m_searchPath.size();
         // An empty entry means the current folder, as for the shell.
-        std::string folder = m_searchPath.substr(start, end - start);
-        if (folder.empty())
-            folder = ".";
-        const std::string candidate = folder + '/' + name;
+        // Built by appending: GCC 12 at -O2 warns falsely (-Wrestrict) on
+        // chained string operator+ here.
+        std::string candidate = m_searchPath.substr(start, end - start);
+        if (candidate.empty())
+            candidate = ".";
+        candidate.append(1, '/').append(name);
         struct stat info {};
         if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
             ::access(candidate.c_str(), X_OK) == 0 && !isSelf(candidate))

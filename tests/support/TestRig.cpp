@@ -46,13 +46,21 @@ platform::Services TestRig::services() {
                               sleeper,         real.shell,  drives,        programEnd};
 }
 
-std::string TestRig::home() const { return root.path().toStdString() + "/home"; }
+std::string TestRig::home() const {
+    return root.path().toStdString() + "/home";
+}
 
-std::string TestRig::desktop() const { return home() + "/Desktop"; }
+std::string TestRig::desktop() const {
+    return home() + "/Desktop";
+}
 
-std::string TestRig::tempDir() const { return root.path().toStdString() + "/temp"; }
+std::string TestRig::tempDir() const {
+    return root.path().toStdString() + "/temp";
+}
 
-std::string TestRig::configFile() const { return home() + "/.config/Zara.ini"; }
+std::string TestRig::configFile() const {
+    return home() + "/.config/Zara.ini";
+}
 
 std::string TestRig::makeFolder(const std::string& relative) const {
     const std::string path = root.path().toStdString() + "/" + relative;
@@ -70,6 +78,8 @@ std::string TestRig::writeFile(const std::string& relative, const std::string& c
     return path;
 }
 
-std::string TestRig::binDir() { return ONDREL_BIN_DIR; }
+std::string TestRig::binDir() {
+    return ONDREL_BIN_DIR;
+}
 
 } // namespace ondrel::test

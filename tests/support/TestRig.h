@@ -23,8 +23,8 @@ public:
 
     // Paths inside the temporary home.
     std::string home() const;
-    std::string desktop() const;  // the Desktop folder the shell will report
-    std::string tempDir() const;  // a folder to use as TEMP
+    std::string desktop() const;    // the Desktop folder the shell will report
+    std::string tempDir() const;    // a folder to use as TEMP
     std::string configFile() const; // the settings file of application "Zara"
     // A fresh folder inside the temporary home, created on demand.
     std::string makeFolder(const std::string& relative) const;
