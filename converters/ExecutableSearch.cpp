@@ -14,12 +14,10 @@ std::optional<std::string> ExecutableSearch::find(const std::string& name) const
         std::size_t end = m_searchPath.find(':', start);
         if (end == std::string::npos)
             end = m_searchPath.size();
-        // An empty entry means the current folder, as for the shell.
-        // Built by appending: GCC 12 at -O2 warns falsely (-Wrestrict) on
-        // chained string operator+ here.
-        std::string candidate = m_searchPath.substr(start, end - start);
-        if (candidate.empty())
-            candidate = ".";
+        // An empty entry means the current folder, as for the shell. Built
+        // without assignments: GCC 12 at -O2 warns falsely (-Wrestrict) on them here.
+        std::string candidate =
+            end > start ? m_searchPath.substr(start, end - start) : std::string(1, '.');
         candidate.append(1, '/').append(name);
         struct stat info {};
         if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
