@@ -39,8 +39,8 @@ CONTRACT_CHILD(record) {
     return out ? 0 : 1;
 }
 
-// stdin FILE: FILE receives "end" when standard input ends at once, else "data".
-CONTRACT_CHILD(stdin) {
+// read_input FILE: FILE receives "end" when standard input ends at once, else "data".
+CONTRACT_CHILD(read_input) {
     const int first = std::getchar();
     std::ofstream out(arguments.at(0), std::ios::binary);
     out << (first == EOF ? "end" : "data");

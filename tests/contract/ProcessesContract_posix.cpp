@@ -50,7 +50,7 @@ CONTRACT_TEST(a_converter_reads_end_of_input_at_once) {
     {
         SilentStandardInput silent;
         id = services.processes.StartProcess(
-            contract::childCommandLine(services, {"stdin", answer}), kMinimizedNoFocus);
+            contract::childCommandLine(services, {"read_input", answer}), kMinimizedNoFocus);
     }
     const ProcessHandle handle =
         services.processes.OpenProcess(kSynchronize | kProcessTerminate, false, id);
