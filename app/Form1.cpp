@@ -133,8 +133,9 @@ void Form1::createControls() {
 void Form1::Form_Load() {
     TempDir = m_services.environment.Variable("TEMP");
     if (TempDir.empty()) {
-        // Without TEMP the temporary files would land in the current folder,
-        // wherever the shell started us; a private folder of our own is safe.
+        // Without TEMP the temporary files would land at the root of the
+        // drive, and in a shared folder others could plant links on their
+        // predictable names; a private folder of our own is safe.
         TempDir = m_services.environment.PrivateTempFolder();
     }
 
