@@ -38,19 +38,8 @@ cleanup() {
 trap cleanup EXIT
 mkdir -p "$media" "$out"
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAIL: $*"
-}
-# check "<what should hold>" command...: one expectation per line.
-check() {
-    local message=$1
-    shift
-    if "$@"; then pass; else fail "$message"; fi
-}
+# shellcheck source=tests/scripts/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 # --- tools -----------------------------------------------------------------
 
@@ -76,14 +65,6 @@ with_path() {
 no_file() { [ ! -e "$1" ]; }
 no_partial_files() { [ -z "$(find "$1" -name '.*partial*' -print -quit)" ]; }
 is_gone() { [ ! -e "/proc/$1" ] || grep -q '^State:[[:space:]]*Z' "/proc/$1/status" 2>/dev/null; }
-wait_until() { # wait_until SECONDS command...: polls until the command holds.
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
-    done
-}
 mentions() { grep -qi -- "$2" "$1"; }
 
 run_default() { "$bin/ffmpeg.exe" "${DEFAULT_OPTIONS[@]}" -i "$1" "$2" 2>"$work/stderr"; }

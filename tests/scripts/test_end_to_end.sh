@@ -45,32 +45,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAIL: $*"
-}
-check() { # check "<what should hold>" command...
-    local message=$1
-    shift
-    if "$@"; then pass; else fail "$message"; fi
-}
+# shellcheck source=tests/scripts/checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 fatal() {
     fail "$*"
     echo "$passed passed, $failed failed"
     exit 1
 }
 
-wait_until() { # wait_until SECONDS command...: polls until the command holds.
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.2
-    done
-}
 all_exist() {
     local file
     for file in "$@"; do [ -e "$file" ] || return 1; done
