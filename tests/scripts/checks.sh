@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Counting checks for the script tests; sourced, not run.
 #   check "<what should hold>" command...   one expectation per line
 #   wait_until SECONDS command...           polls until the command holds
