@@ -135,4 +135,8 @@ std::string joinArguments(const std::vector<std::string>& arguments,
     return text;
 }
 
+bool mayNameAnotherFile(const std::string&) {
+    return false;
+}
+
 } // namespace ondrel::platform

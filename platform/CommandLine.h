@@ -16,4 +16,8 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine);
 std::string joinArguments(const std::vector<std::string>& arguments,
                           const std::string& currentFolder);
 
+// Whether an entry read back from such a text may differ from the argument it
+// came from, and so name another file.
+bool mayNameAnotherFile(const std::string& entry);
+
 } // namespace ondrel::platform

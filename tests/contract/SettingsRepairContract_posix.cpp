@@ -1,0 +1,58 @@
+// The settings file is the program's own: one that cannot be read must not
+// make every later save fail, nor give a value that was never stored.
+
+#include "platform/PlatformError.h"
+#include "platform/SettingsStore_posix.h"
+#include "tests/contract/Check.h"
+#include "tests/contract/Support_posix.h"
+#include "tests/contract/TestFiles.h"
+
+using namespace ondrel::platform;
+using contract::TempFolder;
+
+namespace {
+
+const char kNoise[] = "\x00\x01\x02\xfe\xff\x00garbage\x7f";
+
+// Contents that Qt's INI reader refuses: an unclosed section, binary noise,
+// a byte-order mark it does not take.
+const std::string kUnreadable[] = {
+    "[Done\nKdh=1\n",
+    std::string(kNoise, sizeof kNoise - 1),
+    "\xff\xfe[Done]\nKdh=1\n",
+};
+
+} // namespace
+
+CONTRACT_TEST(an_unreadable_settings_file_reads_as_nothing_stored) {
+    TempFolder temp;
+    const contract::ScopedVariable config("XDG_CONFIG_HOME", temp / "config");
+    contract::makeFolder(temp / "config");
+    for (const std::string& content : kUnreadable) {
+        contract::writeFile(temp / "config/Zara.ini", content);
+        PosixSettingsStore settings;
+        CHECK_EQ(settings.read("Zara", "Done", "Kdh", "default"), std::string("default"));
+    }
+}
+
+CONTRACT_TEST(saving_replaces_an_unreadable_settings_file_with_the_value) {
+    TempFolder temp;
+    const contract::ScopedVariable config("XDG_CONFIG_HOME", temp / "config");
+    contract::makeFolder(temp / "config");
+    for (const std::string& content : kUnreadable) {
+        contract::writeFile(temp / "config/Zara.ini", content);
+        PosixSettingsStore settings;
+        try {
+            settings.write("Zara", "Done", "Kdh", "1");
+        } catch (const PlatformError& error) {
+            contract::reportFailure(__FILE__, __LINE__, error.what());
+        }
+        CHECK_EQ(contract::readFile(temp / "config/Zara.ini"), std::string("[Done]\nKdh=1\n"));
+        CHECK_EQ(PosixSettingsStore().read("Zara", "Done", "Kdh", ""), std::string("1"));
+        // Nothing of the repair is left beside it.
+        CHECK(contract::folderEntries(temp / "config") == std::vector<std::string>{"Zara.ini"});
+        // And the next close saves without a word.
+        PosixSettingsStore().write("Zara", "Done", "Kdh", "2");
+        CHECK_EQ(PosixSettingsStore().read("Zara", "Done", "Kdh", ""), std::string("2"));
+    }
+}
