@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/FailureMessage.h"
 #include "app/KdhSetting.h"
 #include "app/LaunchListBuilder.h"
 #include "app/LogBox.h"
@@ -325,7 +326,7 @@ void Form1::endOnError(const std::exception& error) {
     if (m_programEnded)
         return;
     m_unloaded = true;
-    m_messageBox.show(QString::fromUtf8(error.what()));
+    m_messageBox.show(fromUtf8(failureMessage(error, {TempDir, Check1->isChecked()})));
     try {
         saveSetting();
     } catch (const std::exception&) {

@@ -94,6 +94,24 @@ std::string normalised(const std::string& absolute) {
     return result;
 }
 
+// One absolute path as a token of the launch tokeniser. Unquoted, a quote is
+// an ordinary character, but a space ends the token; quoted, a single quote
+// inside would end it early and split one name into others. A doubled quote
+// is the only one the tokeniser keeps inside quotes: it keeps both, so the
+// entry is not this name but one that holds a quote, which no step takes for
+// a file.
+std::string launchToken(const std::string& path) {
+    if (path.find(' ') == std::string::npos)
+        return path;
+    std::string token = "\"";
+    for (const char c : path) {
+        token += c;
+        if (c == '"')
+            token += '"';
+    }
+    return token + '"';
+}
+
 } // namespace
 
 std::vector<std::string> splitCommandLine(const std::string& commandLine) {
@@ -127,16 +145,15 @@ std::string joinArguments(const std::vector<std::string>& arguments,
         const bool absolute = isPathSeparator(argument.front());
         const std::string path =
             normalised(absolute ? argument : currentFolder + pathSeparator() + argument);
-        if (path.find(' ') != std::string::npos)
-            text += '"' + path + '"';
-        else
-            text += path;
+        text += launchToken(path);
     }
     return text;
 }
 
-bool mayNameAnotherFile(const std::string&) {
-    return false;
+bool mayNameAnotherFile(const std::string& entry) {
+    // Only a name with both had its quotes doubled by launchToken; any other
+    // entry is its argument, character for character.
+    return entry.find('"') != std::string::npos && entry.find(' ') != std::string::npos;
 }
 
 } // namespace ondrel::platform

@@ -1,10 +1,13 @@
 #include "platform/SettingsStore_posix.h"
 
+#include "platform/AtomicFile_posix.h"
 #include "platform/PlatformError.h"
 
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
+
+#include <sys/stat.h>
 
 namespace ondrel::platform {
 
@@ -12,6 +15,17 @@ namespace {
 
 QString qt(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The file is ours and holds our one value: one that Qt cannot parse would
+// fail every later save, so it is replaced by the value alone, whole or not
+// at all. Section, key and value are plain words that need no escaping.
+void replaceUnreadable(const std::string& path, const std::string& section, const std::string& key,
+                       const std::string& value) {
+    AtomicFile file(path, "SaveSetting", path, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
+    const std::string text = "[" + section + "]\n" + key + "=" + value + "\n";
+    file.write(text.data(), text.size());
+    file.commit(true);
 }
 
 } // namespace
@@ -26,23 +40,32 @@ std::string PosixSettingsStore::read(const std::string& application, const std::
                                      const std::string& defaultValue) const {
     QSettings settings(qt(filePath(application)), QSettings::IniFormat);
     const QVariant value = settings.value(qt(section) + QLatin1Char('/') + qt(key));
+    // Whatever a file Qt cannot parse seems to hold was never stored by us.
+    if (settings.status() != QSettings::NoError)
+        return defaultValue;
     return value.isValid() ? value.toString().toStdString() : defaultValue;
 }
 
 void PosixSettingsStore::write(const std::string& application, const std::string& section,
                                const std::string& key, const std::string& value) {
     const std::string path = filePath(application);
-    QSettings settings(qt(path), QSettings::IniFormat);
-    settings.setValue(qt(section) + QLatin1Char('/') + qt(key), qt(value));
-    // QSettings writes through a save file that is flushed before it replaces the old one.
-    settings.sync();
-    switch (settings.status()) {
+    QSettings::Status status = QSettings::NoError;
+    {
+        QSettings settings(qt(path), QSettings::IniFormat);
+        settings.setValue(qt(section) + QLatin1Char('/') + qt(key), qt(value));
+        // QSettings writes through a save file that is flushed before it replaces the old one.
+        settings.sync();
+        status = settings.status();
+        // Gone before any repair, so that it cannot write over it when it ends.
+    }
+    switch (status) {
     case QSettings::NoError:
         return;
     case QSettings::AccessError:
         throw PlatformError("SaveSetting", path, "the settings file cannot be written");
     case QSettings::FormatError:
-        throw PlatformError("SaveSetting", path, "the settings file is not in INI format");
+        replaceUnreadable(path, section, key, value);
+        return;
     }
 }
 

@@ -11,6 +11,17 @@ namespace {
 
 constexpr std::uint32_t kPollMilliseconds = 100;
 
+// A path between the line's quotes. The line is split by the Windows rules,
+// where backslashes right before a quote escape it: a name ending in one
+// would swallow its closing quote and run into the next argument. Doubled
+// there, they come out as they are; elsewhere a backslash is taken as it is.
+std::string quotedPath(const std::string& path) {
+    const std::size_t lastOther = path.find_last_not_of('\\');
+    const std::size_t trailing =
+        lastOther == std::string::npos ? path.size() : path.size() - lastOther - 1;
+    return "\"" + path + std::string(trailing, '\\') + "\"";
+}
+
 } // namespace
 
 ConverterRunner::ConverterRunner(Form1& form) : m_form(form) {}
@@ -29,8 +40,8 @@ std::string ConverterRunner::commandLine(const std::string& programFolder,
         line += "ffmpeg.exe\" ";
         line += "-vn -ab 128k -ar 44100 -i ";
     }
-    line += "\"" + sourcePath + "\"";
-    line += " \"" + tempFile + "\"";
+    line += quotedPath(sourcePath);
+    line += " " + quotedPath(tempFile);
     return line;
 }
 

@@ -14,7 +14,9 @@ public:
     explicit ConverterRunner(Form1& form);
 
     // The converter's command line, byte for byte as the converters expect it:
-    // kdh.exe in KDH mode, ffmpeg.exe otherwise, both from programFolder.
+    // kdh.exe in KDH mode, ffmpeg.exe otherwise, both from programFolder. A
+    // path that ends in backslashes has them doubled, so that the closing
+    // quote stays a quote when the line is split.
     static std::string commandLine(const std::string& programFolder, const std::string& sourcePath,
                                    const std::string& tempFile, bool kdh);
 

@@ -1,6 +1,7 @@
 #include "transfer/TransferBatch.h"
 
 #include "app/Form1.h"
+#include "platform/CommandLine.h"
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 #include "platform/Shell.h"
@@ -126,7 +127,10 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
         fileSystem.RemoveStaleFile(TempFile);
 
     bool produced = false;
-    if ((SourceExt == "m4a" || SourceExt == "M4A") && !ticked(m_form.Check2)) {
+    // An entry that may not be the file given takes the road of a quote in a
+    // path, the next branch's refusal: copying it could copy another file.
+    if ((SourceExt == "m4a" || SourceExt == "M4A") && !ticked(m_form.Check2) &&
+        !platform::mayNameAnotherFile(source)) {
         fileSystem.CopyFile(source, TempFile, true);
         produced = fileSystem.FileExists(TempFile);
     } else if (ConverterRunner::reachesConverterIntact(source) &&

@@ -397,7 +397,8 @@ void TestForm1::endsOnErrorWithAMessage() {
                                                 "No space left on device");
     form.endOnError(error);
 
-    QCOMPARE(rig.messageBox.texts, QStringList{QString::fromUtf8(error.what())});
+    QCOMPARE(rig.messageBox.texts.size(), 1);
+    QVERIFY(rig.messageBox.texts.first().startsWith(u"The file cannot be copied into the Music"_s));
     QVERIFY(rig.messageBox.texts.first().contains(u"/card/Music/a.mp4"_s));
     QVERIFY(rig.messageBox.texts.first().contains(u"No space left on device"_s));
     QVERIFY(form.unloaded());

@@ -441,7 +441,9 @@ void TransferBatchTest::platformFailuresEndTheProgram() {
 
         h.press();
 
-        checkEndedOnError(h, {QStringLiteral("CopyFile"), q(card + "/Music/song.mp4")});
+        checkEndedOnError(h, {QStringLiteral("The file cannot be copied into the Music folder of "
+                                             "the memory card."),
+                              q(card + "/Music/song.mp4")});
     }
     {
         // Music is a file: the folder cannot be created.
@@ -453,7 +455,9 @@ void TransferBatchTest::platformFailuresEndTheProgram() {
 
         h.press();
 
-        checkEndedOnError(h, {QStringLiteral("CreateFolder"), q(card + "/Music")});
+        checkEndedOnError(h,
+                          {QStringLiteral("The Music folder cannot be created on the memory card."),
+                           q(card + "/Music")});
         QVERIFY(h.calls().empty());
     }
     {
@@ -466,7 +470,9 @@ void TransferBatchTest::platformFailuresEndTheProgram() {
 
         h.press();
 
-        checkEndedOnError(h, {QStringLiteral("CopyFile"), q(song)});
+        checkEndedOnError(
+            h, {QStringLiteral("The music file cannot be copied into the temporary folder."),
+                q(song)});
     }
     {
         // No converter in the program folder.
@@ -478,7 +484,8 @@ void TransferBatchTest::platformFailuresEndTheProgram() {
 
         h.press();
 
-        checkEndedOnError(h, {QStringLiteral("StartProcess"), q(h.programFolder + "/ffmpeg.exe")});
+        checkEndedOnError(h, {QStringLiteral("The converter cannot be started."),
+                              q(h.programFolder + "/ffmpeg.exe")});
         QCOMPARE(h.form->ChildProcessId, 0);
     }
 }
