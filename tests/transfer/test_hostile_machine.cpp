@@ -170,8 +170,9 @@ void HostileMachineTest::musicBeingAFileIsNamedAsSuch() {
 
 void HostileMachineTest::unreadableSettingsFileIsReplacedOnClose() {
     BatchHarness h;
-    BatchHarness::writeText(h.rig.configFile(), "[Done\nKdh=1\n");
-    h.load("   ", false);
+    const char noise[] = "\x00\x01\x02\xfe\xff\x00garbage\x7f";
+    BatchHarness::writeText(h.rig.configFile(), std::string(noise, sizeof noise - 1));
+    h.load("   ", true);
 
     h.form->close();
 
@@ -179,7 +180,7 @@ void HostileMachineTest::unreadableSettingsFileIsReplacedOnClose() {
              qPrintable(h.rig.messageBox.texts.value(0, QString())));
     QCOMPARE(h.rig.programEnd.calls, 1);
     QCOMPARE(h.rig.programEnd.lastExitCode, 0);
-    QCOMPARE(BatchHarness::readText(h.rig.configFile()), std::string("[Done]\nKdh=1\n"));
+    QCOMPARE(BatchHarness::readText(h.rig.configFile()), std::string("[Done]\nKdh=2\n"));
 }
 
 QTEST_MAIN(HostileMachineTest)
