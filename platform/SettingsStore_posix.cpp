@@ -1,6 +1,7 @@
 #include "platform/SettingsStore_posix.h"
 
 #include "platform/AtomicFile_posix.h"
+#include "platform/Errno_posix.h"
 #include "platform/PlatformError.h"
 
 #include <QSettings>
@@ -8,6 +9,9 @@
 #include <QString>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace ondrel::platform {
 
@@ -26,6 +30,25 @@ void replaceUnreadable(const std::string& path, const std::string& section, cons
     const std::string text = "[" + section + "]\n" + key + "=" + value + "\n";
     file.write(text.data(), text.size());
     file.commit(true);
+}
+
+// Qt says only that the file could not be written; the user needs the
+// system's reason, asked of the folder and the file in turn.
+std::string unwritableReason(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : path.substr(0, slash);
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0)
+        return errnoText(errno);
+    if (!S_ISDIR(status.st_mode))
+        return errnoText(ENOTDIR);
+    if (::access(folder.c_str(), W_OK) != 0)
+        return errnoText(errno);
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), R_OK | W_OK) != 0)
+        return errnoText(errno);
+    return "the settings file cannot be written";
 }
 
 } // namespace
@@ -62,7 +85,7 @@ void PosixSettingsStore::write(const std::string& application, const std::string
     case QSettings::NoError:
         return;
     case QSettings::AccessError:
-        throw PlatformError("SaveSetting", path, "the settings file cannot be written");
+        throw PlatformError("SaveSetting", path, unwritableReason(path));
     case QSettings::FormatError:
         replaceUnreadable(path, section, key, value);
         return;

@@ -56,3 +56,19 @@ CONTRACT_TEST(saving_replaces_an_unreadable_settings_file_with_the_value) {
         CHECK_EQ(PosixSettingsStore().read("Zara", "Done", "Kdh", ""), std::string("2"));
     }
 }
+
+CONTRACT_TEST(a_settings_folder_that_cannot_be_written_stays_an_error_with_the_reason) {
+    TempFolder temp;
+    contract::writeFile(temp / "not a folder", "");
+    const contract::ScopedVariable config("XDG_CONFIG_HOME", temp / "not a folder/config");
+    try {
+        PosixSettingsStore().write("Zara", "Done", "Kdh", "2");
+        contract::reportFailure(__FILE__, __LINE__, "stored below a file");
+    } catch (const PlatformError& error) {
+        CHECK_EQ(error.operation(), std::string("SaveSetting"));
+        CHECK_EQ(error.path(), temp / "not a folder/config/Zara.ini");
+        // The system's reason, which the message box shows the user.
+        CHECK_EQ(error.reason(), std::string("Not a directory"));
+    }
+    CHECK_EQ(contract::readFile(temp / "not a folder"), std::string());
+}
