@@ -13,7 +13,7 @@ clean_environment() {
     local folder=$1
     mkdir -p "$folder/home" "$folder/config" "$folder/data" "$folder/cache" "$folder/state" \
         "$folder/temp" "$folder/tmp"
-    mkdir -p -m 700 "$folder/runtime"
+    mkdir -p "$folder/runtime" && chmod 700 "$folder/runtime"
     export HOME="$folder/home"
     export XDG_CONFIG_HOME="$folder/config" XDG_DATA_HOME="$folder/data"
     export XDG_CACHE_HOME="$folder/cache" XDG_STATE_HOME="$folder/state"

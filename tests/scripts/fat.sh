@@ -79,5 +79,6 @@ fat_pull_out() {
 }
 
 fat_fsck() {
+    # shellcheck disable=SC2034 # read by the sourcing test
     FAT_FSCK=$(fsck.fat -n "$1" 2>&1)
 }

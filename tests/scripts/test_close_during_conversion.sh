@@ -49,7 +49,7 @@ for card in "${cards[@]}"; do
     echo hang >"$program/behaviour"
     # Everything from here runs in the namespace that holds the card.
     unshare -m --propagation private bash -s -- "$work" "$program" "$mountPoint" "$card" \
-        "$scripts" <<'INNER'
+        "$scripts" <<'INNER' || status=1
 set -u
 work=$1 program=$2 mountPoint=$3 card=$4 scripts=$5
 fatal() { echo "FAIL: $card card: $*"; exit 1; }
@@ -124,6 +124,5 @@ if [ "$card" = fat ]; then
 fi
 echo "PASS: $card card: closing during a conversion ended converter $converter and the program"
 INNER
-    [ $? -eq 0 ] || status=1
 done
 exit $status
