@@ -273,6 +273,13 @@ std::string PosixFileSystem::storedSpelling(const std::string& folderPath, Folde
     folder.index = std::make_unique<FoldedNameIndex>(storedNames(folderPath));
     if (auto stored = find())
         return *stored;
+    // Some FUSE volumes (fusefat) number each spelling of a name as an inode
+    // of its own, so the entry is not known by its inode there. The volume
+    // ignores case and the entry exists: a single stored name that folds
+    // alike is the one.
+    const std::vector<std::string>& candidates = folder.index->candidates(name);
+    if (candidates.size() == 1)
+        return candidates.front();
     // The entry exists, but the volume folds names differently than we do.
     return name;
 }

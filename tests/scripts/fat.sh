@@ -7,6 +7,10 @@
 #   fat_unmount FOLDER           unmounts and waits until the daemon has written all and ended
 #   fat_pull_out FOLDER          kills the daemon, as a card pulled out mid-write, and
 #                                takes the dead mount away
+#   fat_pull_out_while_read PID FILE DAEMON RECORD
+#                                once process PID has read from FILE, stops it, writes
+#                                "POSITION SIZE" of that read to RECORD, kills the card's
+#                                DAEMON and lets PID go on: a card pulled out mid-copy
 #   fat_fsck IMAGE               fsck.fat -n; its report in FAT_FSCK, true when it found nothing
 # fusefat's own quirk: a file truncated and rewritten in place comes out
 # corrupt, while a new file renamed over an old one is fine.
@@ -76,6 +80,28 @@ fat_pull_out() {
     kill -KILL "$pid"
     fat_wait_gone "$pid" || return 1
     umount -l "$1" 2>/dev/null || fusermount -u -z "$1"
+}
+
+fat_pull_out_while_read() {
+    local pid=$1 file=$2 daemon=$3 record=$4 fd info position
+    local deadline=$((SECONDS + 120))
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        for fd in /proc/"$pid"/fd/*; do
+            [ "$(readlink "$fd" 2>/dev/null)" = "$file" ] || continue
+            info=/proc/$pid/fdinfo/${fd##*/}
+            position=$(sed -n 's/^pos:[[:space:]]*//p' "$info" 2>/dev/null)
+            [ "${position:-0}" -gt 0 ] || continue
+            kill -STOP "$pid"
+            # A stop takes hold once the write under way has returned.
+            until grep -q '^State:[[:space:]]*T' "/proc/$pid/status"; do sleep 0.01; done
+            position=$(sed -n 's/^pos:[[:space:]]*//p' "$info")
+            echo "$position $(stat -c %s "$file")" >"$record"
+            kill -KILL "$daemon"
+            kill -CONT "$pid"
+            return 0
+        done
+    done
+    return 1
 }
 
 fat_fsck() {
