@@ -54,12 +54,18 @@ std::string lower(std::string text) {
     return text;
 }
 
-// The error road: one box naming the failure, the program ended with an error.
-void checkEndedOnError(BatchHarness& h, const QStringList& named) {
+// The error road: one box naming the file on the card and the system's reason
+// (any of the reasons given), the program ended with an error.
+void checkEndedOnError(BatchHarness& h, const std::string& destination,
+                       std::initializer_list<int> reasons) {
     QCOMPARE(h.rig.messageBox.texts.size(), 1);
-    for (const QString& part : named)
-        QVERIFY2(h.rig.messageBox.texts.first().contains(part),
-                 qPrintable(h.rig.messageBox.texts.first()));
+    const QString text = h.rig.messageBox.texts.first();
+    QVERIFY2(text.contains(q(destination)), qPrintable(text));
+    QVERIFY2(std::any_of(reasons.begin(), reasons.end(),
+                         [&](int reason) {
+                             return text.contains(QString::fromUtf8(std::strerror(reason)));
+                         }),
+             qPrintable(text));
     QCOMPARE(h.rig.programEnd.calls, 1);
     QCOMPARE(h.rig.programEnd.lastExitCode, 1);
     QVERIFY(!h.log().contains(QStringLiteral(" SUCCESS")));
@@ -217,7 +223,8 @@ void FatCardBatchTest::aFullCardTakesTheErrorRoad() {
     h.load(quoted(song));
     h.press();
 
-    checkEndedOnError(h, {QStringLiteral("CopyFile"), q(music + "/song.mp4")});
+    // fusefat reports a full volume as EPERM.
+    checkEndedOnError(h, music + "/song.mp4", {ENOSPC, EPERM});
     QCOMPARE(shown(entries(music)), QStringLiteral("song.mp4"));
     QCOMPARE(BatchHarness::readText(music + "/song.mp4"), std::string("the older song"));
     QVERIFY(card.unmount());
@@ -246,8 +253,7 @@ void FatCardBatchTest::aCardPulledOutBeforeTheCopy() {
     h.press();
 
     QVERIFY(pulled);
-    checkEndedOnError(h, {QStringLiteral("CopyFile"), q(music + "/song.mp4"),
-                          QString::fromUtf8(std::strerror(ENOTCONN))});
+    checkEndedOnError(h, music + "/song.mp4", {ENOTCONN});
     QVERIFY(card.takeAwayDeadMount());
     card.mount();
     QCOMPARE(shown(entries(music)), QStringLiteral("song.mp4"));
@@ -284,12 +290,7 @@ void FatCardBatchTest::aCardPulledOutDuringTheCopy() {
     pulledAt >> position >> size;
     QVERIFY2(position > 0 && position < size, "the card was not pulled out during the copy");
     // The write under way when the daemon died, or the next one, is refused.
-    QCOMPARE(h.rig.messageBox.texts.size(), 1);
-    const QString text = h.rig.messageBox.texts.first();
-    QVERIFY2(text.contains(QString::fromUtf8(std::strerror(ENOTCONN))) ||
-                 text.contains(QString::fromUtf8(std::strerror(ECONNABORTED))),
-             qPrintable(text));
-    checkEndedOnError(h, {QStringLiteral("CopyFile"), q(music + "/song.mp4")});
+    checkEndedOnError(h, music + "/song.mp4", {ECONNABORTED, ENOTCONN});
 
     QVERIFY(card.takeAwayDeadMount());
     card.mount();
