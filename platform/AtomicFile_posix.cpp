@@ -3,6 +3,7 @@
 #include "platform/Errno_posix.h"
 #include "platform/PathText.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +32,24 @@ void syncFolder(const std::string& folder) {
         ::fsync(fd.get());
 }
 
+// A copy cut short by a card pulled out leaves its temporary file behind,
+// where nothing could remove it. The names are ours alone: the next copy to the
+// same destination clears them, so a card does not fill up with hidden parts.
+void removeLeftovers(const std::string& folder, const std::string& prefix) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+            leftovers.push_back(name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : leftovers)
+        ::unlink((folder + "/" + name).c_str());
+}
+
 } // namespace
 
 AtomicFile::AtomicFile(const std::string& destination, std::string operation, std::string errorPath,
@@ -41,6 +60,8 @@ AtomicFile::AtomicFile(const std::string& destination, std::string operation, st
     // enough for any name limit when the destination's own name is long.
     const std::string name = lastComponent(destination);
     const std::string prefix = name.size() <= 200 ? "." + name + ".ondrel-" : ".ondrel-";
+    if (name.size() <= 200)
+        removeLeftovers(m_folder, prefix);
     std::string pattern = m_folder + "/" + prefix + "XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');

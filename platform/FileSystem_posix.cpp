@@ -10,10 +10,15 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <fstream>
+#include <iterator>
 #include <optional>
+#include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace ondrel::platform {
@@ -41,6 +46,15 @@ std::vector<std::string> storedNames(const std::string& folder) {
         names.emplace_back(entry->d_name);
     ::closedir(dir);
     return names;
+}
+
+// Every FUSE volume reports this one type to statfs; which file system the
+// daemon serves only the mount table tells.
+constexpr unsigned long kFuseMagic = 0x65735546UL;
+
+std::string mountTable() {
+    std::ifstream in("/proc/self/mountinfo");
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 bool sameEntry(const std::string& path, dev_t device, ino_t inode) {
@@ -154,10 +168,17 @@ bool PosixFileSystem::isCaseInsensitiveFolder(const std::string& folder) {
     struct statfs volume {};
     if (::statfs(folder.c_str(), &volume) != 0)
         return false;
-    switch (static_cast<unsigned long>(volume.f_type)) {
+    const auto type = static_cast<unsigned long>(volume.f_type);
+    if (type == kFuseMagic) {
+        struct stat status {};
+        return ::stat(folder.c_str(), &status) == 0 &&
+               isCaseInsensitiveVolumeType(volumeTypeOf(mountTable(), status.st_dev));
+    }
+    switch (type) {
     case 0x4d44UL:     // FAT (msdos, vfat)
     case 0x2011BAB0UL: // exFAT
-    case 0x5346544eUL: // NTFS
+    case 0x5346544eUL: // NTFS (ntfs)
+    case 0x7366746eUL: // NTFS (ntfs3)
     case 0xFF534D42UL: // CIFS
     case 0xFE534D42UL: // SMB2
     case 0x4244UL:     // HFS
@@ -171,6 +192,49 @@ bool PosixFileSystem::isCaseInsensitiveFolder(const std::string& folder) {
     int flags = 0;
     return fd.valid() && ::ioctl(fd.get(), FS_IOC_GETFLAGS, &flags) == 0 &&
            (flags & 0x40000000) != 0; // FS_CASEFOLD_FL
+}
+
+bool PosixFileSystem::isCaseInsensitiveVolumeType(const std::string& type) {
+    // A FUSE type is "fuse.<daemon>" ("fuseblk.<daemon>" for some); fuseblk
+    // alone is a daemon on a block device, in practice ntfs-3g or exFAT.
+    std::string_view name = type;
+    for (const std::string_view prefix : {"fuseblk.", "fuse."}) {
+        if (name.substr(0, prefix.size()) == prefix) {
+            name.remove_prefix(prefix.size());
+            break;
+        }
+    }
+    static constexpr std::string_view kNames[] = {
+        "vfat",       "msdos", "fat",   "umsdos",  "fusefat",    "exfat",
+        "exfat-fuse", "ntfs",  "ntfs3", "ntfs-3g", "lowntfs-3g", "fuseblk",
+        "cifs",       "smb3",  "smbfs", "hfs",     "hfsplus"};
+    for (const std::string_view known : kNames) {
+        if (name == known)
+            return true;
+    }
+    return false;
+}
+
+std::string PosixFileSystem::volumeTypeOf(const std::string& mountInfo, dev_t device) {
+    // One mount per line: "id parent major:minor root point options [tags] - type source ...".
+    // A later line for the same device is a mount over an earlier one.
+    const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    std::string found;
+    std::istringstream lines(mountInfo);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string id, parent, numbers;
+        if (!(fields >> id >> parent >> numbers) || numbers != wanted)
+            continue;
+        const std::size_t separator = line.find(" - ");
+        if (separator == std::string::npos)
+            continue;
+        std::istringstream tail(line.substr(separator + 3));
+        std::string type;
+        if (tail >> type)
+            found = type;
+    }
+    return found;
 }
 
 PosixFileSystem::Folder& PosixFileSystem::folderInfo(const std::string& folderPath,
@@ -209,6 +273,13 @@ std::string PosixFileSystem::storedSpelling(const std::string& folderPath, Folde
     folder.index = std::make_unique<FoldedNameIndex>(storedNames(folderPath));
     if (auto stored = find())
         return *stored;
+    // Some FUSE volumes (fusefat) number each spelling of a name as an inode
+    // of its own, so the entry is not known by its inode there. The volume
+    // ignores case and the entry exists: a single stored name that folds
+    // alike is the one.
+    const std::vector<std::string>& candidates = folder.index->candidates(name);
+    if (candidates.size() == 1)
+        return candidates.front();
     // The entry exists, but the volume folds names differently than we do.
     return name;
 }

@@ -26,8 +26,17 @@ public:
     void RemoveStaleFile(const std::string& path) override;
 
     // True when the volume holding the folder compares names without regard to
-    // case: FAT, exFAT, NTFS, SMB and HFS volumes, and folders with the casefold flag.
+    // case: FAT, exFAT, NTFS, SMB and HFS volumes, whether the kernel or a FUSE
+    // daemon serves them, and folders with the casefold flag.
     static bool isCaseInsensitiveFolder(const std::string& folder);
+
+    // Whether a file-system type as the mount table names it ("vfat",
+    // "fuse.fusefat", "fuseblk", ...) compares names without regard to case.
+    static bool isCaseInsensitiveVolumeType(const std::string& type);
+
+    // The file-system type that a mount table in the form of
+    // /proc/self/mountinfo gives the volume of this device; "" when none.
+    static std::string volumeTypeOf(const std::string& mountInfo, dev_t device);
 
 private:
     // What is known of one folder that names were looked up in.

@@ -10,10 +10,11 @@ ONDREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # What building and running the program needs.
 ONDREL_RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev ffmpeg fonts-dejavu-core)
 # What the whole test suite needs on top: a real X server, clicks, a window
-# manager for the close box, FAT images, timing, and MinGW + Wine for the
-# Windows platform layer.
-ONDREL_TEST_PACKAGES=(xvfb xauth xdotool openbox wmctrl x11-utils imagemagick dosfstools time
-                      util-linux g++-mingw-w64-x86-64 wine64)
+# manager for the close box, FAT32 cards (images made and checked by
+# dosfstools, mounted through FUSE by fusefat), timing, and MinGW + Wine for
+# the Windows platform layer.
+ONDREL_TEST_PACKAGES=(xvfb xauth xdotool openbox wmctrl x11-utils imagemagick dosfstools fuse
+                      fusefat time util-linux g++-mingw-w64-x86-64 wine64)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

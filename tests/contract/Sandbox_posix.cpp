@@ -29,6 +29,12 @@ void enterTestHome() {
     ::setenv("XDG_CONFIG_HOME", (g_home + "/.config").c_str(), 1);
     ::setenv("XDG_DATA_HOME", (g_home + "/.local/share").c_str(), 1);
     ::setenv("XDG_CACHE_HOME", (g_home + "/.cache").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (g_home + "/.local/state").c_str(), 1);
+    // The system's folders, not a session's, and one locale for the system's texts.
+    ::setenv("XDG_CONFIG_DIRS", "/etc/xdg", 1);
+    ::setenv("XDG_DATA_DIRS", "/usr/local/share:/usr/share", 1);
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    ::unsetenv("LANGUAGE");
 }
 
 void leaveTestHome() {

@@ -1,12 +1,14 @@
 #!/bin/bash
-# The real drive list finds a card mounted below /media. Mounts a small tmpfs
+# The real drive list finds a card mounted below /media. Mounts a small card
 # with private/ds inside a private mount namespace, so nothing outside this
-# test sees it, and runs the card-mount window test against it.
+# test sees it, and runs the card-mount window test against it: once a tmpfs,
+# once a FAT32 card through FUSE (checked with fsck afterwards).
 # Usage: test_card_mount.sh <build folder>. Exit 77: cannot run here.
 set -u
 
 build=${1:?usage: test_card_mount.sh <build folder>}
 program="$build/bin/test_mounted_card"
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "SKIP: mounting a card needs root"
@@ -25,23 +27,50 @@ if ! unshare -m --propagation private true 2>/dev/null; then
     exit 77
 fi
 
+# shellcheck source=tests/scripts/environment.sh
+source "$scripts/environment.sh"
+# shellcheck source=tests/scripts/fat.sh
+source "$scripts/fat.sh"
+
+work=$(mktemp -d /tmp/ondrel-card-mount.XXXXXX)
 mountPoint="/media/ondrel-card-test-$$"
 mkdir -p "$mountPoint" || { echo "FAIL: cannot create $mountPoint"; exit 1; }
-trap 'rmdir "$mountPoint" 2>/dev/null' EXIT
+trap 'rmdir "$mountPoint" 2>/dev/null; rm -rf "$work"' EXIT
+clean_environment "$work"
+export QT_QPA_PLATFORM=offscreen
 
-# The inner script gets its paths as arguments, so nothing in them is re-read as code.
-# shellcheck disable=SC2016
-unshare -m --propagation private bash -c '
-    set -e
-    mount -t tmpfs -o size=1m ondrel-card "$1"
-    mkdir -p "$1/private/ds"
-    ONDREL_CARD_MOUNT="$1" QT_QPA_PLATFORM=offscreen "$2"
-' card-mount "$mountPoint" "$program"
-status=$?
-
-# The tmpfs lived only in the namespace: the folder must be empty again.
-if [ -n "$(ls -A "$mountPoint" 2>/dev/null)" ]; then
-    echo "FAIL: $mountPoint was written outside the namespace"
-    exit 1
+cards=(tmpfs)
+if reason=$(fat_missing); then
+    echo "SKIP: the FAT32 card ($reason)"
+else
+    cards+=(fat)
 fi
+
+status=0
+for card in "${cards[@]}"; do
+    # The inner script gets its paths as arguments, so nothing in them is re-read as code.
+    # shellcheck disable=SC2016
+    unshare -m --propagation private bash -c '
+        set -e
+        source "$4/fat.sh"
+        if [ "$3" = fat ]; then
+            fat_make "$5/card.img" 40
+            fat_mount "$5/card.img" "$1"
+        else
+            mount -t tmpfs -o size=1m ondrel-card "$1"
+        fi
+        mkdir -p "$1/private/ds"
+        ONDREL_CARD_MOUNT="$1" "$2" || exit
+        if [ "$3" = fat ]; then
+            fat_unmount "$1"
+            fat_fsck "$5/card.img" || { echo "FAIL: fsck.fat: $FAT_FSCK"; exit 1; }
+        fi
+    ' card-mount "$mountPoint" "$program" "$card" "$scripts" "$work" || status=1
+
+    # The card lived only in the namespace: the folder must be empty again.
+    if [ -n "$(ls -A "$mountPoint" 2>/dev/null)" ]; then
+        echo "FAIL: $mountPoint was written outside the namespace"
+        exit 1
+    fi
+done
 exit $status

@@ -2,17 +2,20 @@
 # Closing the real program's window while a converter runs ends the converter
 # and the program, and stores the KDH setting. Runs Ondrel under Xvfb with a
 # window manager (so the close box works), a card mounted in a private mount
-# namespace and a fake converter that never ends.
+# namespace and a fake converter that never ends; once with a tmpfs card and
+# once with a FAT32 card through FUSE (checked with fsck afterwards).
 # Usage: test_close_during_conversion.sh <build folder>. Exit 77: cannot run here.
 set -u
 
 build=${1:?usage: test_close_during_conversion.sh <build folder>}
 build=$(cd "$build" && pwd)
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 skip() { echo "SKIP: $*"; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "mounting a card needs root"
-for tool in Xvfb xdotool openbox wmctrl unshare; do
-    command -v "$tool" >/dev/null || skip "$tool is missing (packages: xvfb xdotool openbox wmctrl)"
+for tool in Xvfb xdotool openbox wmctrl xdpyinfo unshare; do
+    command -v "$tool" >/dev/null ||
+        skip "$tool is missing (packages: xvfb xdotool openbox wmctrl x11-utils)"
 done
 for program in Ondrel fake_converter; do
     [ -x "$build/bin/$program" ] || { echo "FAIL: $build/bin/$program is not built"; exit 1; }
@@ -25,79 +28,101 @@ mkdir -p "$mountPoint"
 trap 'rm -rf "$work"; rmdir "$mountPoint" 2>/dev/null' EXIT
 
 program="$work/program folder"
-mkdir -p "$program" "$work/home/.config" "$work/temp" "$work/music"
+mkdir -p "$program" "$work/music"
 cp "$build/bin/Ondrel" "$program/Ondrel"
 cp "$build/bin/fake_converter" "$program/ffmpeg.exe"
 cp "$build/bin/fake_converter" "$program/kdh.exe"
-echo hang >"$program/behaviour"
 echo "not really music" >"$work/music/song.mp3"
 
-# Everything from here runs in the namespace that holds the card.
-unshare -m --propagation private bash -s -- "$work" "$program" "$mountPoint" <<'INNER'
+# shellcheck source=tests/scripts/fat.sh
+source "$scripts/fat.sh"
+cards=(tmpfs)
+if reason=$(fat_missing); then
+    echo "SKIP: the FAT32 card ($reason)"
+else
+    cards+=(fat)
+fi
+
+status=0
+for card in "${cards[@]}"; do
+    rm -f "$program/calls" "$program/pid"
+    echo hang >"$program/behaviour"
+    # Everything from here runs in the namespace that holds the card.
+    unshare -m --propagation private bash -s -- "$work" "$program" "$mountPoint" "$card" \
+        "$scripts" <<'INNER' || status=1
 set -u
-work=$1 program=$2 mountPoint=$3
-fail() { echo "FAIL: $*"; exit 1; }
+work=$1 program=$2 mountPoint=$3 card=$4 scripts=$5
+fatal() { echo "FAIL: $card card: $*"; exit 1; }
+# shellcheck source=tests/scripts/environment.sh
+source "$scripts/environment.sh"
+# shellcheck source=tests/scripts/checks.sh
+source "$scripts/checks.sh"
+# shellcheck source=tests/scripts/fat.sh
+source "$scripts/fat.sh"
+clean_environment "$work/env-$card"
 
-mount -t tmpfs -o size=1m ondrel-card "$mountPoint" || fail "cannot mount the card"
+if [ "$card" = fat ]; then
+    fat_make "$work/card.img" 40 || fatal "cannot make the FAT image"
+    fat_mount "$work/card.img" "$mountPoint" || fatal "cannot mount the FAT card"
+else
+    mount -t tmpfs -o size=1m ondrel-card "$mountPoint" || fatal "cannot mount the card"
+fi
 mkdir -p "$mountPoint/private/ds"
-
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" TEMP="$work/temp"
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-unset WAYLAND_DISPLAY
 
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
-    umount "$mountPoint" 2>/dev/null
+    if [ "$card" = fat ]; then fat_unmount "$mountPoint"; else umount "$mountPoint"; fi 2>/dev/null
 }
 trap cleanup EXIT
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
-
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-wmctrl -m >/dev/null 2>&1 || fail "the window manager did not start"
+start_display "$work/env-$card" || fatal "Xvfb did not start"
+pids+=("$XVFB_PID")
+start_window_manager "$work/env-$card" || fatal "the window manager did not start"
+pids+=("$WM_PID")
 
 "$program/Ondrel" "$work/music/song.mp3" >"$work/ondrel.log" 2>&1 &
 ondrel=$!
 pids+=($ondrel)
 
 window=""
-for _ in $(seq 100); do
+find_window() {
     window=$(xdotool search --onlyvisible --name '^Ondrel$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || fail "the Ondrel window did not appear"
+    [ -n "$window" ]
+}
+wait_until 60 find_window || fatal "the Ondrel window did not appear"
 
-# START! is Command1: 129 x 57 pixels at 8, 336 of the client area.
-xdotool mousemove --window "$window" 72 364 click 1
-
-for _ in $(seq 100); do [ -s "$program/pid" ] && break; sleep 0.1; done
-[ -s "$program/pid" ] || fail "no converter was started"
+# START! is Command1: 129 x 57 pixels at 8, 336 of the client area. The window
+# manager may still be placing the window when it first shows, so a click
+# that went nowhere is given again; clicks on the disabled button do nothing.
+converter_started() { [ -s "$program/pid" ]; }
+click_start() {
+    xdotool mousemove --window "$window" 72 364 click 1
+    wait_until 5 converter_started
+}
+wait_until 60 click_start || fatal "no converter was started"
 converter=$(cat "$program/pid")
-kill -0 "$converter" 2>/dev/null || fail "the converter is not running"
+kill -0 "$converter" 2>/dev/null || fatal "the converter is not running"
 
 wmctrl -i -c "$window"
 
-for _ in $(seq 100); do kill -0 "$ondrel" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$ondrel" 2>/dev/null && fail "Ondrel did not end after its window was closed"
+is_not_running() { ! kill -0 "$1" 2>/dev/null; }
+wait_until 60 is_not_running "$ondrel" || fatal "Ondrel did not end after its window was closed"
 wait "$ondrel"
 status=$?
-[ "$status" -eq 0 ] || fail "Ondrel ended with status $status"
+[ "$status" -eq 0 ] || fatal "Ondrel ended with status $status"
 
-for _ in $(seq 10); do kill -0 "$converter" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$converter" 2>/dev/null && fail "the converter $converter still runs"
-grep -q '^Kdh=[12]$' "$XDG_CONFIG_HOME/Zara.ini" || fail "the KDH setting was not stored"
-[ "$(wc -l <"$program/calls")" -eq 1 ] || fail "more than one converter was started"
-echo "PASS: closing during a conversion ended converter $converter and the program"
+converter_gone() { is_not_running "$converter" || grep -q '^State:[[:space:]]*Z' "/proc/$converter/status" 2>/dev/null; }
+wait_until 60 converter_gone || fatal "the converter $converter still runs"
+grep -q '^Kdh=[12]$' "$XDG_CONFIG_HOME/Zara.ini" || fatal "the KDH setting was not stored"
+[ "$(wc -l <"$program/calls")" -eq 1 ] || fatal "more than one converter was started"
+if [ "$card" = fat ]; then
+    trap - EXIT
+    cleanup
+    fat_fsck "$work/card.img" || fatal "fsck.fat finds the card damaged: $FAT_FSCK"
+fi
+echo "PASS: $card card: closing during a conversion ended converter $converter and the program"
 INNER
+done
+exit $status

@@ -39,14 +39,19 @@ pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
-    umount "$card" 2>/dev/null
+    unmount_card 2>/dev/null
     rmdir "$card" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=tests/scripts/checks.sh
-source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+source "$scripts/checks.sh"
+# shellcheck source=tests/scripts/environment.sh
+source "$scripts/environment.sh"
+# shellcheck source=tests/scripts/fat.sh
+source "$scripts/fat.sh"
 fatal() {
     fail "$*"
     echo "$passed passed, $failed failed"
@@ -65,30 +70,30 @@ stored_kdh() { sed -n 's/^Kdh=//p' "$XDG_CONFIG_HOME/Zara.ini" 2>/dev/null; }
 
 # --- the user's world: home, settings, temporary folder, card, display -----
 
-export HOME="$work/home"
-export XDG_CONFIG_HOME="$work/config"
-export XDG_DATA_HOME="$work/data"
-export XDG_RUNTIME_DIR="$work/runtime"
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$music"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+clean_environment "$work/env"
+mkdir -p "$music"
 desktop="$HOME/Desktop"
 # Written out so that the Desktop does not depend on the machine's defaults.
 echo "XDG_DESKTOP_DIR=\"$desktop\"" >"$XDG_CONFIG_HOME/user-dirs.dirs"
 
+card_type=tmpfs
 mount_card() {
+    card_type=${1:-tmpfs}
     mkdir -p "$card"
-    mount -t tmpfs -o size=16m ondrel-e2e-card "$card" || fatal "cannot mount the card at $card"
+    if [ "$card_type" = fat ]; then
+        fat_make "$work/card.img" 40 || fatal "cannot make the FAT image"
+        fat_mount "$work/card.img" "$card" || fatal "cannot mount the FAT card at $card"
+    else
+        mount -t tmpfs -o size=16m ondrel-e2e-card "$card" || fatal "cannot mount the card at $card"
+    fi
     mkdir -p "$card/private/ds"
 }
+unmount_card() {
+    if [ "$card_type" = fat ]; then fat_unmount "$card"; else umount "$card"; fi
+}
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-wait_until 10 test -s "$work/display" || fatal "Xvfb did not start"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_display "$work/env" || fatal "Xvfb did not start"
+pids+=("$XVFB_PID")
 
 ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i sine=frequency=440:duration=3 \
     "$music/song.mp3"
@@ -109,7 +114,7 @@ start_program() {
     "$build/bin/Ondrel" "${sources[@]}" >"$work/ondrel-$1.log" 2>&1 &
     ondrel=$!
     pids+=("$ondrel")
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Ondrel$' | head -n 1)
+    window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Ondrel$' | head -n 1)
     [ -n "$window" ] || fatal "$1: the Ondrel window did not appear"
     local geometry
     geometry=$(xdotool getwindowgeometry "$window" | tr '\n' ' ')
@@ -126,16 +131,16 @@ screenshot() {
     fi
 }
 
-# The caption cannot be read from outside: FINISH is known to be up once the
-# last result has arrived and the last file's remaining steps have run.
+# The caption cannot be read from outside. The button is disabled until the
+# batch ends and then closes the program, so it is pressed until the program
+# has ended: a press during the batch does nothing.
 finish_program() {
-    sleep 5
     screenshot "$1"
-    for _ in 1 2 3 4 5 6; do
+    press_finish() {
         click "$START_X" "$START_Y"
-        wait_until 5 is_not_running "$ondrel" && break
-    done
-    if ! is_not_running "$ondrel"; then
+        wait_until 2 is_not_running "$ondrel"
+    }
+    if ! wait_until 120 press_finish; then
         fail "$1: the program does not end on FINISH"
         kill -KILL "$ondrel"
         wait "$ondrel" 2>/dev/null
@@ -180,7 +185,23 @@ test_default_mode_to_card() {
     check "default: TEMP holds the m4a's copy" cmp -s "$music/two words.m4a" \
         "$TEMP/two words.mp4"
     check "default: KDH stays off" [ "$(stored_kdh)" = 1 ]
-    umount "$card"
+    unmount_card
+}
+
+# The same onto a FAT32 card, which already holds the song under another case.
+test_default_mode_to_fat_card() {
+    mount_card fat
+    mkdir -p "$card/Music"
+    echo "the older song" >"$card/Music/SONG.MP4"
+    run_batch fat 1
+    check "fat: song.mp4 is AAC 44100 Hz" \
+        [ "$(probe "$result_song" a:0 codec_name,sample_rate)" = aac,44100 ]
+    check "fat: the m4a is passed through unchanged" cmp -s "$music/two words.m4a" "$result_m4a"
+    check "fat: one song.mp4 of any case is left" \
+        [ "$(find "$card/Music" -maxdepth 1 -iname song.mp4 | wc -l)" = 1 ]
+    check "fat: nothing else is left in Music" [ "$(find "$card/Music" -mindepth 1 | wc -l)" = 2 ]
+    check "fat: the unmount ends the card's daemon" unmount_card
+    if fat_fsck "$work/card.img"; then pass; else fail "fat: fsck.fat finds damage: $FAT_FSCK"; fi
 }
 
 test_kdh_mode_to_card() {
@@ -193,7 +214,7 @@ test_kdh_mode_to_card() {
     check "kdh: the m4a is no plain copy" fails cmp -s "$music/two words.m4a" "$result_m4a"
     check "kdh: TEMP holds both" all_exist "$TEMP/song.mp4" "$TEMP/two words.mp4"
     check "kdh: KDH stays on" [ "$(stored_kdh)" = 2 ]
-    umount "$card"
+    unmount_card
 }
 
 test_default_mode_to_desktop() {
@@ -210,6 +231,11 @@ test_default_mode_to_desktop() {
 fails() { ! "$@"; }
 
 test_default_mode_to_card
+if reason=$(fat_missing); then
+    echo "SKIP: the FAT32 card ($reason)"
+else
+    test_default_mode_to_fat_card
+fi
 test_kdh_mode_to_card
 test_default_mode_to_desktop
 

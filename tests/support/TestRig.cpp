@@ -25,6 +25,10 @@ QTemporaryDir& redirectHome(QTemporaryDir& root) {
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
     qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (home + QStringLiteral("/.cache")).toUtf8());
+    qputenv("XDG_STATE_HOME", (home + QStringLiteral("/.local/state")).toUtf8());
+    qputenv("XDG_CONFIG_DIRS", "/etc/xdg");
+    qputenv("XDG_DATA_DIRS", "/usr/local/share:/usr/share");
     QFile dirs(home + QStringLiteral("/.config/user-dirs.dirs"));
     if (dirs.open(QIODevice::WriteOnly))
         dirs.write("XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n");
