@@ -49,7 +49,11 @@ inline void writeFile(const std::string& path, const std::string& content) {
         throw std::runtime_error("cannot write " + path);
 }
 
+// "" for anything but a regular file.
 inline std::string readFile(const std::string& path) {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(path, ignored))
+        return {};
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
