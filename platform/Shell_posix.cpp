@@ -140,14 +140,19 @@ Shortcut PosixShell::ReadShortcut(const std::string& linkPath) {
     shortcut.FullName = linkPath;
     std::istringstream lines(text);
     std::string line;
-    const auto take = [&line](const std::string& prefix, std::string& into) {
-        if (line.rfind(prefix, 0) == 0)
+    // Only the first line of each property counts: a quoted working folder
+    // with a new line in it puts text of its own at the start of a later line.
+    bool seen[3] = {false, false, false};
+    const auto take = [&line, &seen](int which, const std::string& prefix, std::string& into) {
+        if (!seen[which] && line.rfind(prefix, 0) == 0) {
             into = unescaped(line.substr(prefix.size()));
+            seen[which] = true;
+        }
     };
     while (std::getline(lines, line)) {
-        take(kDescription, shortcut.Description);
-        take(kWorkingDirectory, shortcut.WorkingDirectory);
-        take(kTargetPath, shortcut.TargetPath);
+        take(0, kDescription, shortcut.Description);
+        take(1, kWorkingDirectory, shortcut.WorkingDirectory);
+        take(2, kTargetPath, shortcut.TargetPath);
     }
     return shortcut;
 }

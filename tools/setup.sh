@@ -15,6 +15,8 @@ ONDREL_RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev ffmpeg fonts-dejavu-c
 # the Windows platform layer.
 ONDREL_TEST_PACKAGES=(xvfb xauth xdotool openbox wmctrl x11-utils imagemagick dosfstools fuse
                       fusefat time util-linux g++-mingw-w64-x86-64 wine64)
+# The fuzz targets (tests/fuzz/run): clang with libFuzzer and the sanitizers.
+ONDREL_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -81,6 +81,20 @@ CONTRACT_TEST(a_saved_shortcut_runs_its_target_with_exactly_the_files_given) {
     CHECK(!services.fileSystem.FileExists(temp / "PWNED"));
 }
 
+CONTRACT_TEST(a_working_folder_with_a_new_line_reads_back_unchanged) {
+    TempFolder temp;
+    PosixShell shell;
+    Shortcut shortcut = shell.CreateShortcut(temp / "Ondrel");
+    shortcut.Description = "Ondrel";
+    // Quoted in the script, the new line starts a line that looks like a property.
+    shortcut.WorkingDirectory = "/opt/a\n# TargetPath: /bin/other";
+    shortcut.TargetPath = "/opt/a/Ondrel";
+    shell.Save(shortcut);
+    const Shortcut read = shell.ReadShortcut(temp / "Ondrel");
+    CHECK_EQ(read.WorkingDirectory, shortcut.WorkingDirectory);
+    CHECK_EQ(read.TargetPath, shortcut.TargetPath);
+}
+
 CONTRACT_TEST(a_file_that_is_no_shortcut_is_not_read_as_one) {
     PosixShell shell;
     TempFolder temp;
