@@ -15,6 +15,11 @@ endif()
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(ONDREL_GIO REQUIRED IMPORTED_TARGET gio-2.0)
 target_link_libraries(ondrel_core PRIVATE PkgConfig::ONDREL_GIO)
+# The contract tests launch the entries through GLib, as the desktops do.
+if(TARGET contract_tests)
+    pkg_check_modules(ONDREL_GIO_UNIX REQUIRED IMPORTED_TARGET gio-unix-2.0)
+    target_link_libraries(contract_tests PRIVATE PkgConfig::ONDREL_GIO_UNIX)
+endif()
 
 if(ONDREL_PLATFORM_ONLY)
     return()

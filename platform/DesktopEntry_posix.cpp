@@ -2,6 +2,7 @@
 
 #include "platform/PlatformError.h"
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -82,6 +83,20 @@ void requireDescribable(const std::string& value, const std::string& linkPath) {
     if (!isUtf8(value))
         throw PlatformError("Save", linkPath,
                             "the description is not UTF-8 text, which a desktop entry needs");
+}
+
+// GLib looks the program up by the Exec line's first word before it expands
+// the field codes, so it cannot find a program whose path holds a "%" (written
+// "%%"): a shell that the launcher can find starts it instead.
+const std::vector<std::string> kPercentWrapper = {"/bin/sh", "-c", "exec \"$0\" \"$@\""};
+
+std::string execLine(const std::string& target) {
+    std::string exec;
+    if (target.find('%') != std::string::npos) {
+        for (const std::string& word : kPercentWrapper)
+            exec += execQuoted(word) + " ";
+    }
+    return exec + execQuoted(target) + " %F";
 }
 
 std::string iconBeside(const std::string& targetPath) {
@@ -286,7 +301,7 @@ std::string entryText(const Shortcut& shortcut, Kind kind) {
     if (shortcut.TargetPath.empty())
         throw PlatformError("Save", shortcut.FullName, "the shortcut has no target");
 
-    const std::string exec = execQuoted(shortcut.TargetPath) + " %F";
+    const std::string exec = execLine(shortcut.TargetPath);
     const std::string icon = iconBeside(shortcut.TargetPath);
     std::string text = std::string("[") + kEntryGroup + "]\n";
     if (kind == Kind::Application) {
@@ -357,6 +372,9 @@ Shortcut readEntry(const std::string& text, const std::string& path) {
     } catch (const std::invalid_argument& error) {
         throw PlatformError("ReadShortcut", path, std::string("Exec: ") + error.what());
     }
+    if (arguments.size() == 5 &&
+        std::equal(kPercentWrapper.begin(), kPercentWrapper.end(), arguments.begin()))
+        arguments.erase(arguments.begin(), arguments.begin() + 3);
     if (arguments.size() != 2 || arguments[1] != "%F")
         throw PlatformError("ReadShortcut", path, "Exec is not a program followed by %F");
     shortcut.TargetPath = arguments[0];
