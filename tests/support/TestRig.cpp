@@ -25,6 +25,9 @@ QTemporaryDir& redirectHome(QTemporaryDir& root) {
     qputenv("HOME", home.toUtf8());
     qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
     qputenv("XDG_DATA_HOME", (home + QStringLiteral("/.local/share")).toUtf8());
+    // The Send To folder follows the desktop in use: the window tests see
+    // GNOME's, whatever desktop runs them.
+    qunsetenv("XDG_CURRENT_DESKTOP");
     QFile dirs(home + QStringLiteral("/.config/user-dirs.dirs"));
     if (dirs.open(QIODevice::WriteOnly))
         dirs.write("XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n");
