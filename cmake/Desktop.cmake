@@ -13,11 +13,11 @@ endif()
 
 # GLib's metadata store is where GNOME and Xfce keep "allow launching".
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(ONDREL_GIO REQUIRED IMPORTED_TARGET gio-2.0)
+pkg_check_modules(ONDREL_GIO REQUIRED IMPORTED_TARGET GLOBAL gio-2.0)
 target_link_libraries(ondrel_core PRIVATE PkgConfig::ONDREL_GIO)
 # The contract tests launch the entries through GLib, as the desktops do.
 if(TARGET contract_tests)
-    pkg_check_modules(ONDREL_GIO_UNIX REQUIRED IMPORTED_TARGET gio-unix-2.0)
+    pkg_check_modules(ONDREL_GIO_UNIX REQUIRED IMPORTED_TARGET GLOBAL gio-unix-2.0)
     target_link_libraries(contract_tests PRIVATE PkgConfig::ONDREL_GIO_UNIX)
 endif()
 
@@ -73,14 +73,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ondrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Ondrel developers")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "puts music on the memory card of a DS handheld")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "put music on the memory card of a DS handheld")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "puts music on the memory card of a DS handheld
- Ondrel lists the music files dropped on its Desktop icon or sent to it from
- the file manager, turns each into an MP4 file the DS plays, and copies it
- into the Music folder of the DS memory card, or onto the Desktop.
- .
- It converts with ffmpeg, in a default mode and in KDH mode.")
+    "Ondrel lists the music files dropped on its Desktop icon or sent to it from
+the file manager, turns each into an MP4 file the DS plays, and copies it
+into the Music folder of the DS memory card, or onto the Desktop.
+
+It converts with ffmpeg, in a default mode and in KDH mode.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Ondrel developers <ondrel@ondrel.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -7,13 +7,17 @@ set -euo pipefail
 
 ONDREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# What building and running the program needs.
-ONDREL_RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev ffmpeg fonts-dejavu-core)
+# What building and running the program needs (GLib marks its desktop entries
+# as trusted).
+ONDREL_RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev ffmpeg fonts-dejavu-core pkg-config
+                     libglib2.0-dev)
 # What the whole test suite needs on top: a real X server, clicks, a window
 # manager for the close box, FAT images, timing, and MinGW + Wine for the
-# Windows platform layer.
+# Windows platform layer; the desktops' own checkers and launcher for the
+# desktop entries, and what builds and checks the Debian package.
 ONDREL_TEST_PACKAGES=(xvfb xauth xdotool openbox wmctrl x11-utils imagemagick dosfstools time
-                      util-linux g++-mingw-w64-x86-64 wine64)
+                      util-linux g++-mingw-w64-x86-64 wine64 libglib2.0-bin desktop-file-utils
+                      appstream dpkg-dev lintian)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
