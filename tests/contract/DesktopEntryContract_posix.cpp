@@ -367,6 +367,24 @@ CONTRACT_CHILD(save_shortcut) {
     return 0;
 }
 
+// contract_tests --child save_send_to FOLDER: saves the program's shortcut to
+// FOLDER/Ondrel where Send To lives for XDG_CURRENT_DESKTOP; prints its path.
+CONTRACT_CHILD(save_send_to) {
+    if (arguments.size() != 1)
+        return 2;
+    PosixShell shell;
+    try {
+        const std::string link =
+            shell.SpecialFolders("SendTo") + "/" + shell.ShortcutFileName("SendTo");
+        shell.Save(programShortcut(shell, link, arguments[0]));
+        std::cout << link << std::endl;
+    } catch (const std::exception& error) {
+        std::cerr << error.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 // contract_tests --child launch_entry ENTRY FILE...: launches the entry through
 // GLib with the files and prints the child's pid without waiting for it.
 CONTRACT_CHILD(launch_entry) {
