@@ -58,6 +58,14 @@ foreach(size 16 32 48 64 128 256)
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME ondrel.png)
 endforeach()
 
+set(ONDREL_MANUAL ${CMAKE_BINARY_DIR}/packaging/ondrel.1.gz)
+add_custom_command(OUTPUT ${ONDREL_MANUAL}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packaging
+    COMMAND gzip -9n -c ${ONDREL_PACKAGING}/ondrel.1 > ${ONDREL_MANUAL}
+    DEPENDS ${ONDREL_PACKAGING}/ondrel.1)
+add_custom_target(ondrel_manual ALL DEPENDS ${ONDREL_MANUAL})
+install(FILES ${ONDREL_MANUAL} DESTINATION share/man/man1)
+
 # The license, in Debian's machine-readable form, and the changelog Debian
 # asks of every package, compressed as its policy wants.
 install(FILES ${ONDREL_PACKAGING}/copyright DESTINATION share/doc/ondrel)

@@ -83,6 +83,7 @@ test_install_layout() {
     check "bin/ondrel leads to the program" test -x "$prefix/bin/ondrel"
     check "the license is installed" grep -q 'Permission is hereby granted' \
         "$prefix/share/doc/ondrel/copyright"
+    check "the manual page is installed" test -s "$prefix/share/man/man1/ondrel.1.gz"
     local entry="$prefix/share/applications/org.ondrel.Ondrel.desktop"
     check "the menu entry passes desktop-file-validate" validates "$entry"
     check "the menu entry starts the installed command with files" \
