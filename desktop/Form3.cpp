@@ -18,8 +18,6 @@ namespace ondrel {
 
 namespace {
 
-const char* const kLinkName = "Ondrel.lnk";
-
 QRadioButton* makeOption(QGroupBox* frame, const char* name, const char* caption,
                          const QRect& geometry) {
     auto* option = new QRadioButton(QString::fromUtf8(caption), frame);
@@ -81,8 +79,8 @@ void Form3::Form_Load() {
     // still makes shortcuts to the one that is installed.
     const std::string separator(1, platform::pathSeparator());
     ExePath = services.environment.ProgramFolder() + separator + platform::programFileName();
-    DesktopLink = DesktopDir + separator + kLinkName;
-    SendToLink = SendToDir + separator + kLinkName;
+    DesktopLink = DesktopDir + separator + services.shell.ShortcutFileName("Desktop");
+    SendToLink = SendToDir + separator + services.shell.ShortcutFileName("SendTo");
 
     HadDesktopLink = services.fileSystem.FileExists(DesktopLink);
     Option1->setChecked(HadDesktopLink);

@@ -1,7 +1,10 @@
 #include "platform/Shell_posix.h"
 
 #include "platform/AtomicFile_posix.h"
+#include "platform/DesktopEntry_posix.h"
 #include "platform/Errno_posix.h"
+#include "platform/SendToPlace_posix.h"
+#include "platform/TrustedMark_posix.h"
 
 #include <QStandardPaths>
 #include <QString>
@@ -9,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -84,6 +88,27 @@ std::string standardFolder(QStandardPaths::StandardLocation location) {
     return QStandardPaths::writableLocation(location).toStdString();
 }
 
+SendToPlace currentSendToPlace() {
+    return sendToPlace(std::getenv("XDG_CURRENT_DESKTOP"),
+                       standardFolder(QStandardPaths::GenericDataLocation),
+                       standardFolder(QStandardPaths::GenericConfigLocation));
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+enum class Form { Script, Application, ServiceMenu };
+
+Form formOf(const std::string& linkPath) {
+    if (!endsWith(linkPath, ".desktop"))
+        return Form::Script;
+    const std::size_t slash = linkPath.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : linkPath.substr(0, slash);
+    return endsWith(folder, "/kio/servicemenus") ? Form::ServiceMenu : Form::Application;
+}
+
 } // namespace
 
 std::string PosixShell::SpecialFolders(const std::string& name) {
@@ -91,13 +116,21 @@ std::string PosixShell::SpecialFolders(const std::string& name) {
     if (name == "Desktop")
         folder = standardFolder(QStandardPaths::DesktopLocation);
     else if (name == "SendTo")
-        folder = standardFolder(QStandardPaths::GenericDataLocation) + "/nautilus/scripts";
+        folder = currentSendToPlace().folder;
     else
         throw PlatformError("SpecialFolders", name, "no such special folder");
     if (folder.empty() || folder.front() != '/')
         throw PlatformError("SpecialFolders", name, "the home folder is unknown");
     createFolders(name, folder);
     return folder;
+}
+
+std::string PosixShell::ShortcutFileName(const std::string& name) {
+    if (name == "Desktop")
+        return "Ondrel.desktop";
+    if (name == "SendTo")
+        return currentSendToPlace().fileName;
+    throw PlatformError("ShortcutFileName", name, "no such special folder");
 }
 
 Shortcut PosixShell::CreateShortcut(const std::string& linkPath) {
@@ -120,10 +153,20 @@ std::string PosixShell::scriptText(const Shortcut& shortcut) {
 void PosixShell::Save(const Shortcut& shortcut) {
     if (shortcut.FullName.empty())
         throw PlatformError("Save", shortcut.FullName, "the shortcut has no file name");
-    const std::string text = scriptText(shortcut);
+    const Form form = formOf(shortcut.FullName);
+    // The text is complete before the file is touched: a path no entry can
+    // carry leaves whatever was there as it was.
+    const std::string text =
+        form == Form::Script ? scriptText(shortcut)
+        : form == Form::Application
+            ? desktopentry::entryText(shortcut, desktopentry::Kind::Application)
+            : desktopentry::entryText(shortcut, desktopentry::Kind::ServiceMenu);
+    // Desktops launch an entry only when it is executable, as a script must be.
     AtomicFile file(shortcut.FullName, "Save", shortcut.FullName, 0755);
     file.write(text.data(), text.size());
     file.commit(true);
+    if (form == Form::Application)
+        markTrusted(shortcut.FullName, text);
 }
 
 Shortcut PosixShell::ReadShortcut(const std::string& linkPath) {
@@ -133,6 +176,8 @@ Shortcut PosixShell::ReadShortcut(const std::string& linkPath) {
     std::ostringstream content;
     content << in.rdbuf();
     const std::string text = content.str();
+    if (text.rfind("[Desktop Entry]\n", 0) == 0)
+        return desktopentry::readEntry(text, linkPath);
     if (text.rfind(kHeader, 0) != 0)
         throw PlatformError("ReadShortcut", linkPath, "not an Ondrel shortcut");
 

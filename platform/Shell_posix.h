@@ -7,15 +7,23 @@
 namespace ondrel::platform {
 
 // The desktop's folders and shortcut files on a freedesktop.org desktop. A
-// shortcut is a small shell script: run with files, it starts the target in the
-// working folder with exactly those files, and its comment lines keep the three
-// properties so that it can be read back.
+// shortcut takes the form its place asks for:
+//  - "Ondrel.desktop" in a kio/servicemenus folder: a KDE service menu;
+//  - any other "*.desktop" file: a desktop entry that launches the target with
+//    the files dropped on it or sent to it, marked trusted where GLib keeps
+//    metadata;
+//  - anything else: a small shell script that starts the target in the working
+//    folder with exactly the files it is given.
+// Each keeps the three properties so that it can be read back.
 class PosixShell : public Shell {
 public:
-    // "Desktop": the XDG desktop folder. "SendTo": the file manager's scripts
-    // folder ($XDG_DATA_HOME/nautilus/scripts), whose programs get the selected
-    // files as arguments from the right-click menu. Both are created when missing.
+    // "Desktop": the XDG desktop folder. "SendTo": the folder of the file
+    // manager that XDG_CURRENT_DESKTOP names (see SendToPlace_posix.h). Both
+    // are created when missing.
     std::string SpecialFolders(const std::string& name) override;
+    // "Ondrel.desktop" for the Desktop; for SendTo the name its file manager
+    // wants.
+    std::string ShortcutFileName(const std::string& name) override;
     Shortcut CreateShortcut(const std::string& linkPath) override;
     void Save(const Shortcut& shortcut) override;
     Shortcut ReadShortcut(const std::string& linkPath) override;

@@ -62,6 +62,12 @@ std::string WinShell::SpecialFolders(const std::string& name) {
     return folder;
 }
 
+std::string WinShell::ShortcutFileName(const std::string& name) {
+    if (name != "Desktop" && name != "SendTo")
+        throw PlatformError("ShortcutFileName", name, "no such special folder");
+    return "Ondrel.lnk";
+}
+
 Shortcut WinShell::CreateShortcut(const std::string& linkPath) {
     Shortcut shortcut;
     shortcut.FullName = linkPath;

@@ -9,6 +9,7 @@ namespace ondrel::platform {
 class WinShell final : public Shell {
 public:
     std::string SpecialFolders(const std::string& name) override;
+    std::string ShortcutFileName(const std::string& name) override;
     Shortcut CreateShortcut(const std::string& linkPath) override;
     void Save(const Shortcut& shortcut) override;
     Shortcut ReadShortcut(const std::string& linkPath) override;

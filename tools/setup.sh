@@ -7,14 +7,17 @@ set -euo pipefail
 
 ONDREL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-# What building and running the program needs.
-ONDREL_RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev ffmpeg fonts-dejavu-core)
+# What building and running the program needs (GLib marks its desktop entries
+# as trusted).
+ONDREL_RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev ffmpeg fonts-dejavu-core pkg-config
+                     libglib2.0-dev)
 # What the whole test suite needs on top: a real X server, clicks, a window
 # manager for the close box, FAT32 cards (images made and checked by
 # dosfstools, mounted through FUSE by fusefat), timing, and MinGW + Wine for
 # the Windows platform layer.
 ONDREL_TEST_PACKAGES=(xvfb xauth xdotool openbox wmctrl x11-utils imagemagick dosfstools fuse
-                      fusefat time util-linux g++-mingw-w64-x86-64 wine64)
+                      fusefat time util-linux g++-mingw-w64-x86-64 wine64 libglib2.0-bin
+                      desktop-file-utils appstream dpkg-dev lintian)
 # The fuzz targets (tests/fuzz/run): clang with libFuzzer and the sanitizers.
 ONDREL_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 

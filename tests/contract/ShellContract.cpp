@@ -20,6 +20,19 @@ CONTRACT_TEST(special_folders_exist_once_asked_for) {
     CHECK_THROWS(services.shell.SpecialFolders("Start Menu of nobody"));
 }
 
+// The Setting window appends these names to the folders: plain file names that
+// the user sees as "Ondrel".
+CONTRACT_TEST(shortcut_file_names_are_plain_names_of_ondrel) {
+    auto native = contract::nativeServices();
+    Services services = native.services();
+    for (const char* folder : {"Desktop", "SendTo"}) {
+        const std::string name = services.shell.ShortcutFileName(folder);
+        CHECK_EQ(name.rfind("Ondrel", 0), std::size_t(0));
+        CHECK(name.find('/') == std::string::npos && name.find('\\') == std::string::npos);
+    }
+    CHECK_THROWS(services.shell.ShortcutFileName("Start Menu of nobody"));
+}
+
 CONTRACT_TEST(a_shortcut_is_written_only_by_save_and_reads_back) {
     auto native = contract::nativeServices();
     Services services = native.services();

@@ -20,6 +20,7 @@ CONTRACT_TEST(special_folders_follow_the_xdg_folders) {
     const contract::ScopedVariable home("HOME", temp / "home");
     const contract::ScopedVariable config("XDG_CONFIG_HOME", temp / "config");
     const contract::ScopedVariable data("XDG_DATA_HOME", temp / "data");
+    const contract::ScopedVariable desktop("XDG_CURRENT_DESKTOP", std::nullopt);
     contract::makeFolder(temp / "config");
     contract::writeFile(temp / "config/user-dirs.dirs",
                         "XDG_DESKTOP_DIR=\"$HOME/Schreib tisch\"\n");

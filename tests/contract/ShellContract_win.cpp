@@ -86,6 +86,9 @@ CONTRACT_TEST(win_special_folders_are_the_users_own) {
     CHECK_EQ(services.fileSystem.LookupEntryName(sendTo), std::string("SendTo"));
     CHECK_THROWS(services.shell.SpecialFolders("Favorites"));
     CHECK_THROWS(services.shell.SpecialFolders("desktop "));
+    // Explorer shows a shell link by its name without ".lnk".
+    CHECK_EQ(services.shell.ShortcutFileName("Desktop"), std::string("Ondrel.lnk"));
+    CHECK_EQ(services.shell.ShortcutFileName("SendTo"), std::string("Ondrel.lnk"));
 }
 
 // The shortcut the Setting window makes: a real .lnk that the shell opens.

@@ -135,7 +135,7 @@ void WindowsDuringBatchTest::batchGoesOnBehindASecondaryWindow() {
     QCOMPARE(h.form->Command1->text(), QStringLiteral("FINISH"));
     QCOMPARE(h.rig.programEnd.calls, 0);
     // "Set" without a change made no shortcut.
-    QVERIFY(!BatchHarness::exists(h.rig.desktop() + "/Ondrel.lnk"));
+    QVERIFY(!BatchHarness::exists(h.rig.desktop() + "/Ondrel.desktop"));
 }
 
 QTEST_MAIN(WindowsDuringBatchTest)

@@ -6,9 +6,14 @@
 # inside a private mount namespace, so it vanishes with the test.
 #
 # Usage: test_end_to_end.sh <build folder>. Exit 77: cannot run here.
+# ONDREL_E2E_PROGRAM_DIR runs the program of another folder (an installed
+# one) instead of <build folder>/bin; ONDREL_E2E_RUNS picks runs among
+# "default kdh desktop".
 set -u
 
 build=$(cd "${1:-build}" && pwd)
+program_dir=${ONDREL_E2E_PROGRAM_DIR:-$build/bin}
+runs=${ONDREL_E2E_RUNS:-default kdh desktop}
 
 skip() {
     echo "SKIP: $*"
@@ -21,8 +26,8 @@ if [ -z "${ONDREL_E2E_NAMESPACE:-}" ]; then
         command -v "$tool" >/dev/null || skip "$tool is missing (packages: xvfb xdotool ffmpeg)"
     done
     for program in Ondrel ffmpeg.exe kdh.exe; do
-        if [ ! -x "$build/bin/$program" ]; then
-            echo "FAIL: $build/bin/$program is not built"
+        if [ ! -x "$program_dir/$program" ]; then
+            echo "FAIL: $program_dir/$program is not built"
             exit 1
         fi
     done
@@ -111,7 +116,7 @@ window=""
 ondrel=""
 
 start_program() {
-    "$build/bin/Ondrel" "${sources[@]}" >"$work/ondrel-$1.log" 2>&1 &
+    "$program_dir/Ondrel" "${sources[@]}" >"$work/ondrel-$1.log" 2>&1 &
     ondrel=$!
     pids+=("$ondrel")
     window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Ondrel$' | head -n 1)
@@ -230,14 +235,21 @@ test_default_mode_to_desktop() {
 
 fails() { ! "$@"; }
 
-test_default_mode_to_card
-if reason=$(fat_missing); then
-    echo "SKIP: the FAT32 card ($reason)"
-else
-    test_default_mode_to_fat_card
-fi
-test_kdh_mode_to_card
-test_default_mode_to_desktop
+for run in $runs; do
+    case $run in
+    default)
+        test_default_mode_to_card
+        if reason=$(fat_missing); then
+            echo "SKIP: the FAT32 card ($reason)"
+        else
+            test_default_mode_to_fat_card
+        fi
+        ;;
+    kdh) test_kdh_mode_to_card ;;
+    desktop) test_default_mode_to_desktop ;;
+    *) fatal "no run called $run" ;;
+    esac
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
