@@ -1,16 +1,14 @@
 #pragma once
 
-#include "app/MessageBox.h"
+#include "platform/Controls.h"
 
-class QWidget;
-
-namespace ondrel {
+namespace ondrel::platform {
 
 // The program's message box on screen: the text, one OK button, no icon,
 // "Ondrel" as caption, modal until dismissed.
 class QtMessageBox : public MessageBox {
 public:
-    void show(const QString& text) override;
+    void show(const std::string& text) override;
 };
 
-} // namespace ondrel
+} // namespace ondrel::platform
