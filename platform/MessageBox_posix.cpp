@@ -7,6 +7,7 @@
 namespace ondrel::platform {
 
 void QtMessageBox::show(const std::string& text) {
+    m_windows.ensureApplication();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ondrel"), QString(), QMessageBox::Ok);
     // The texts carry CR LF; a lone CR would show as a stray glyph.
     QString shown = toQString(text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Controls.h"
+#include "platform/QtWindowSystem_posix.h"
 
 namespace ondrel::platform {
 
@@ -8,7 +9,11 @@ namespace ondrel::platform {
 // "Ondrel" as caption, modal until dismissed.
 class QtMessageBox : public MessageBox {
 public:
+    explicit QtMessageBox(QtWindowSystem& windows) : m_windows(windows) {}
     void show(const std::string& text) override;
+
+private:
+    QtWindowSystem& m_windows;
 };
 
 } // namespace ondrel::platform

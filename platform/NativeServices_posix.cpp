@@ -15,9 +15,10 @@ namespace ondrel::platform {
 
 struct NativeServices::Impl {
     Impl(int argc, char** argv)
-        : windows(argc > 0 && argv != nullptr ? argv[0] : nullptr), environment(argc, argv) {}
+        : windows(argc > 0 && argv != nullptr ? argv[0] : nullptr), messageBox(windows),
+          environment(argc, argv) {}
 
-    // First: the application object must exist before anything of Qt is used.
+    // First, and so last to go: it may own Qt's application object.
     QtWindowSystem windows;
     QtMessageBox messageBox;
     PosixFileSystem fileSystem;

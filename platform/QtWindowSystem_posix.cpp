@@ -1,5 +1,6 @@
 #include "platform/QtWindowSystem_posix.h"
 
+#include "platform/PlatformError.h"
 #include "platform/QtWindow_posix.h"
 
 #include <QApplication>
@@ -22,12 +23,20 @@ QIcon programIcon() {
 
 } // namespace
 
-QtWindowSystem::QtWindowSystem(const char* programName) {
-    if (QApplication::instance() == nullptr) {
-        m_argv[0] = programName != nullptr ? const_cast<char*>(programName) : defaultProgramName;
+QtWindowSystem::QtWindowSystem(const char* programName)
+    : m_programName(programName != nullptr ? programName : defaultProgramName) {}
+
+void QtWindowSystem::ensureApplication() {
+    if (QCoreApplication::instance() == nullptr) {
+        m_argv[0] = const_cast<char*>(m_programName);
         m_application = std::make_unique<QApplication>(m_argc, m_argv);
+        QApplication::setWindowIcon(programIcon());
+        return;
     }
-    QApplication::setWindowIcon(programIcon());
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+        throw PlatformError("createWindow", "", "Qt's application object cannot show windows");
+    if (QApplication::windowIcon().isNull())
+        QApplication::setWindowIcon(programIcon());
 }
 
 QtWindowSystem::~QtWindowSystem() = default;
@@ -47,14 +56,17 @@ QFont QtWindowSystem::windowFont() {
 }
 
 std::unique_ptr<Window> QtWindowSystem::createWindow(const WindowDesign& design) {
+    ensureApplication();
     return std::make_unique<QtWindow>(design, windowFont());
 }
 
 void QtWindowSystem::processEvents() {
+    ensureApplication();
     QCoreApplication::processEvents();
 }
 
 int QtWindowSystem::run() {
+    ensureApplication();
     return QApplication::exec();
 }
 
