@@ -6,7 +6,7 @@
 #include "converters/SupervisedChild.h"
 #include "converters/Words.h"
 
-#include <system_error>
+#include <stdexcept>
 
 namespace ondrel::converters {
 
@@ -104,7 +104,7 @@ int ConverterAdapter::run(const std::vector<std::string>& arguments, const std::
         }
         output.commit();
         return 0;
-    } catch (const std::system_error& error) {
+    } catch (const std::runtime_error& error) {
         errors << name << ": " << error.what() << '\n';
         return 1;
     }

@@ -16,7 +16,8 @@ namespace ondrel::converters {
 // for a long name, so that the partial name fits wherever the final one does.
 class PartialOutput {
 public:
-    // Throws std::system_error when the folder of finalPath cannot take the file.
+    // Throws std::runtime_error (std::system_error on POSIX) when the folder of finalPath cannot
+    // take the file.
     explicit PartialOutput(std::string finalPath);
     ~PartialOutput();
     PartialOutput(const PartialOutput&) = delete;
@@ -28,7 +29,7 @@ public:
     // True when something was written.
     bool hasContent() const;
     // Puts the finished file under the final name, replacing a file there.
-    // Throws std::system_error; the partial file is then gone.
+    // Throws std::runtime_error (std::system_error on POSIX); the partial file is then gone.
     void commit();
     // Removes the partial file; also done by the destructor unless committed.
     void discard() noexcept;

@@ -34,8 +34,8 @@ public:
     SupervisedChild& operator=(const SupervisedChild&) = delete;
 
     // Starts program with arguments (argument 0 included), standard input from
-    // the null device, and waits for it to end. Throws std::system_error when it
-    // cannot be started.
+    // the null device, and waits for it to end. Throws std::runtime_error (std::system_error on
+    // POSIX) when it cannot be started.
     Outcome run(const std::string& program, const std::vector<std::string>& arguments);
 
 private:
