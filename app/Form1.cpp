@@ -2,9 +2,7 @@
 
 #include "app/KdhSetting.h"
 #include "app/LaunchListBuilder.h"
-#include "app/LogBox.h"
 #include "app/LongFilename.h"
-#include "app/MessageBox.h"
 #include "desktop/Form2.h"
 #include "desktop/Form3.h"
 #include "platform/Environment.h"
@@ -15,118 +13,61 @@
 #include "platform/Sleeper.h"
 #include "transfer/TransferBatch.h"
 
-#include <QCheckBox>
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QFont>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QScreen>
-#include <QStyle>
-
 #include <memory>
 
 namespace ondrel {
 
 namespace {
 
-const QString kFinish = QStringLiteral("FINISH");
+const std::string kFinish = "FINISH";
 
-// The design's face is not found outside Japanese Windows; this one is on
-// every desktop we build for, and at this size every caption fits its box.
-QFont controlFont() {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(13);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+// The main window's design: positions in twips, relative to the container.
+const platform::WindowDesign kDesign{"Form1", "Ondrel", 6690, 6090, true};
 
 } // namespace
 
-Form1::Form1(platform::Services services, MessageBox& messageBox, QWidget* parent)
-    : QWidget(parent), m_services(services), m_messageBox(messageBox) {
+Form1::Form1(platform::Services services, platform::WindowSystem& windows,
+             platform::MessageBox& messageBox)
+    : m_services(services), m_windows(windows), m_messageBox(messageBox),
+      m_window(windows.createWindow(kDesign)) {
     createControls();
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    Command1->onClick([this] { Command1_Click(); });
+    Command2->onClick([this] { Command2_Click(); });
+    Command3->onClick([this] { Command3_Click(); });
+    m_window->onCloseRequest([this] { return closeRequested(); });
 }
 
-Form1::~Form1() = default;
+// The About and Setting windows go first, while the main window they refer
+// to still stands.
+Form1::~Form1() {
+    m_setting.reset();
+    m_about.reset();
+}
 
 void Form1::createControls() {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Ondrel"));
-    // A fixed layout: no resizing and nothing to maximise.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(446, 406);
-    setFont(controlFont());
-
+    platform::Window& w = *m_window;
     // Created in the design's order, so that later controls lie above earlier ones.
-    Check2 = new QCheckBox(QStringLiteral("KDH mode."), this);
-    Check2->setObjectName(QStringLiteral("Check2"));
-    Check2->setGeometry(16, 280, 417, 41);
-    Check2->setToolTip(
-        QStringLiteral("Please check if you use Windows Media Player. Do not check if you use "
+    Check2 = &w.addCheckBox("Check2", "KDH mode.", {240, 4200, 6255, 615});
+    Check2->setToolTip("Please check if you use Windows Media Player. Do not check if you use "
                        "iTunes. If you cannot transfer properly, check/uncheck this and try "
-                       "again."));
+                       "again.");
 
-    Check1 = new QCheckBox(QStringLiteral("Do not transfer to DS, output file(s) to the Desktop."),
-                           this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setGeometry(16, 232, 409, 48);
+    Check1 = &w.addCheckBox("Check1", "Do not transfer to DS, output file(s) to the Desktop.",
+                            {240, 3480, 6135, 720});
+    Command3 = &w.addButton("Command3", "Setting", {2160, 5400, 1095, 495});
+    Command2 = &w.addButton("Command2", "About this software", {3360, 5400, 3135, 495});
 
-    Command3 = new QPushButton(QStringLiteral("Setting"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
-    Command3->setGeometry(144, 360, 73, 33);
+    Frame2 = &w.addFrame("Frame2", "Message", {120, 2280, 6375, 1095});
+    Label2 = &w.addLabel("Label2", "", {120, 360, 6135, 615}, Frame2, true);
 
-    Command2 = new QPushButton(QStringLiteral("About this software"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(224, 360, 209, 33);
-
-    Frame2 = new QGroupBox(QStringLiteral("Message"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(8, 152, 425, 73);
-
-    Label2 = new QLabel(Frame2);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(8, 24, 409, 41);
-    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label2->setWordWrap(true);
-    Label2->setTextFormat(Qt::PlainText);
-
-    Frame1 = new QGroupBox(QStringLiteral("File to transfer"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(8, 8, 425, 145);
-
-    Text1 = new LogBox(Frame1);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(8, 24, 409, 113);
-    Text1->setText(QStringLiteral("Text1"));
-
+    Frame1 = &w.addFrame("Frame1", "File to transfer", {120, 120, 6375, 2175});
     // The current-file label shares the log's rectangle and lies beneath it.
-    Label1 = new QLabel(Frame1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 24, 409, 113);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setTextFormat(Qt::PlainText);
-    Text1->raise();
+    Label1 = &w.addLabel("Label1", "", {120, 360, 6135, 1695}, Frame1);
+    Text1 = &w.addLogBox("Text1", "Text1", {120, 360, 6135, 1695}, Frame1);
 
-    Command1 = new QPushButton(QStringLiteral("START!"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(8, 336, 129, 57);
+    Command1 = &w.addButton("Command1", "START!", {120, 5040, 1935, 855});
 
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, Command3);
-    setTabOrder(Command3, Text1);
-    setTabOrder(Text1, Check1);
-    setTabOrder(Check1, Check2);
+    w.setTabOrder({Command1, Command2, Command3, Text1, Check1, Check2});
     Command1->setFocus();
 }
 
@@ -161,21 +102,19 @@ void Form1::loadLaunchList() {
     const std::size_t leftOut = builder.build(argumentText, FileList);
     refuseFolders();
     if (leftOut > 0) {
-        m_messageBox.show(
-            QStringLiteral("Only the first %1 files can be transferred at a time. %2 file(s) "
-                           "were left out.")
-                .arg(LaunchFileList::kMaxFiles)
-                .arg(leftOut));
+        m_messageBox.show("Only the first " + std::to_string(LaunchFileList::kMaxFiles) +
+                          " files can be transferred at a time. " + std::to_string(leftOut) +
+                          " file(s) were left out.");
     }
     writeListing();
 }
 
 void Form1::writeInstructions() {
-    Text1->setText(QStringLiteral("Please do not execute this software directly.\r\n"
-                                  "Drag & Drop music file(s) to the Desktop icon.\r\n"
-                                  "To change the setting, \r\n"
-                                  "please right click and \"send to\" music file(s).\r\n"));
-    Text1->setSelectionStart(Text1->text().size());
+    Text1->setText("Please do not execute this software directly.\r\n"
+                   "Drag & Drop music file(s) to the Desktop icon.\r\n"
+                   "To change the setting, \r\n"
+                   "please right click and \"send to\" music file(s).\r\n");
+    Text1->setSelectionStart(Text1->textLength());
     Command1->setText(kFinish);
     Command1->setEnabled(true);
 }
@@ -184,9 +123,8 @@ void Form1::refuseFolders() {
     for (int i = 0; i < FileList.FileCount; ++i) {
         if (!m_services.fileSystem.FolderExists(FileList.SourcePaths[i]))
             continue;
-        m_messageBox.show(fromUtf8(FileList.DisplayNames[i]) +
-                          QStringLiteral("\r\n\r\nI'm sorry. This software cannot handle "
-                                         "folder(s)."));
+        m_messageBox.show(FileList.DisplayNames[i] +
+                          "\r\n\r\nI'm sorry. This software cannot handle folder(s).");
         Command1->setText(kFinish);
         Command1->setEnabled(true);
     }
@@ -195,14 +133,14 @@ void Form1::refuseFolders() {
 void Form1::writeListing() {
     // One replacement of the whole text: appending tens of thousands of lines
     // one by one would relayout the box each time.
-    QString listing;
+    std::string listing;
     for (int i = 0; i < FileList.FileCount; ++i) {
-        listing += fromUtf8(FileList.DisplayNames[i]);
-        listing += QStringLiteral("\r\n");
+        listing += FileList.DisplayNames[i];
+        listing += "\r\n";
     }
-    listing += QStringLiteral("**Number of file(s): ") + QString::number(FileList.FileCount);
+    listing += "**Number of file(s): " + std::to_string(FileList.FileCount);
     Text1->setText(listing);
-    Text1->setSelectionStart(Text1->text().size());
+    Text1->setSelectionStart(Text1->textLength());
 }
 
 std::string Form1::GetLongFilename(const std::string& sShortName) {
@@ -210,32 +148,27 @@ std::string Form1::GetLongFilename(const std::string& sShortName) {
 }
 
 void Form1::showCentred() {
-    QScreen* const screen = this->screen();
-    if (screen != nullptr) {
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                        screen->availableGeometry()));
-    }
-    show();
+    m_window->showCentred();
     Command1->setFocus();
 }
 
 void Form1::RefreshDisplay() {
-    repaint();
-    Label1->repaint();
-    Label2->repaint();
-    QCoreApplication::processEvents();
+    m_window->repaintNow();
+    Label1->repaintNow();
+    Label2->repaintNow();
+    m_windows.processEvents();
     m_services.sleeper.Sleep(1000);
 }
 
-void Form1::appendLog(const QString& piece) {
+void Form1::appendLog(const std::string& piece) {
     Text1->append(piece);
-    Text1->setSelectionStart(Text1->text().size());
+    Text1->setSelectionStart(Text1->textLength());
 }
 
 void Form1::Command1_Click() {
     try {
         if (Command1->text() == kFinish) {
-            close();
+            m_window->close();
             return;
         }
         TransferBatch(*this).run();
@@ -244,13 +177,13 @@ void Form1::Command1_Click() {
     }
 }
 
+// The About and Setting windows are loaded anew at every opening; the one of
+// the previous opening, closed and hidden by now, goes.
 void Form1::Command2_Click() {
     try {
-        // Loaded anew each time, without an owner; it deletes itself when closed.
-        auto about = std::make_unique<Form2>(*this);
-        about->Form_Load();
-        about->show();
-        about.release();
+        m_about = std::make_unique<Form2>(*this);
+        m_about->Form_Load();
+        m_about->show();
     } catch (const std::exception& error) {
         endOnError(error);
     }
@@ -258,28 +191,23 @@ void Form1::Command2_Click() {
 
 void Form1::Command3_Click() {
     try {
-        auto setting = std::make_unique<Form3>(*this);
-        setting->Form_Load();
-        setting->show();
-        setting.release();
+        m_setting = std::make_unique<Form3>(*this);
+        m_setting->Form_Load();
+        m_setting->show();
     } catch (const std::exception& error) {
         endOnError(error);
     }
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
-    if (m_unloaded) {
-        event->accept();
-        return;
-    }
+bool Form1::closeRequested() {
+    if (m_unloaded)
+        return true;
     // While the About or Setting window is open the main window is disabled;
     // the window system still delivers its close box, and the design says no.
-    if (!isEnabled()) {
-        event->ignore();
-        return;
-    }
+    if (!m_window->isEnabled())
+        return false;
     Form_Unload();
-    event->accept();
+    return true;
 }
 
 void Form1::Form_Unload() {
@@ -325,7 +253,7 @@ void Form1::endOnError(const std::exception& error) {
     if (m_programEnded)
         return;
     m_unloaded = true;
-    m_messageBox.show(QString::fromUtf8(error.what()));
+    m_messageBox.show(error.what());
     try {
         saveSetting();
     } catch (const std::exception&) {
@@ -338,7 +266,7 @@ void Form1::endProgram(int exitCode) {
     m_programEnded = true;
     m_services.programEnd.EndProgram(exitCode);
     // Only reached when the end is simulated: nothing of this window may run on.
-    hide();
+    m_window->hide();
 }
 
 } // namespace ondrel

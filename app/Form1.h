@@ -1,43 +1,41 @@
 #pragma once
 
 #include "app/LaunchFileList.h"
+#include "platform/Controls.h"
 #include "platform/Services.h"
-
-#include <QWidget>
+#include "platform/Window.h"
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
-
-class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QPushButton;
 
 namespace ondrel {
 
-class LogBox;
-class MessageBox;
+class Form2;
+class Form3;
 
 // The main window: the file list, the transfer log, the status line, the two
-// options and the three buttons. It owns the run's state.
-class Form1 : public QWidget {
-    Q_OBJECT
-
+// options and the three buttons. It owns the run's state, and the About and
+// Setting windows it opens.
+class Form1 {
 public:
-    Form1(platform::Services services, MessageBox& messageBox, QWidget* parent = nullptr);
-    ~Form1() override;
+    Form1(platform::Services services, platform::WindowSystem& windows,
+          platform::MessageBox& messageBox);
+    ~Form1();
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
 
     // Start-up: TEMP, the KDH setting, then the file list or the instructions.
     void Form_Load();
-    // Shows the window centred on the screen.
+    // Shows the window centred on the screen, START! (or FINISH) focused.
     void showCentred();
 
     // Repaints the window and both labels, runs pending events, pauses 1000 ms.
     void RefreshDisplay();
 
     // Appends a piece to the log and puts the caret at the end.
-    void appendLog(const QString& piece);
+    void appendLog(const std::string& piece);
 
     // The long form of a path, "" when a component cannot be found.
     std::string GetLongFilename(const std::string& sShortName);
@@ -50,34 +48,37 @@ public:
     void endOnError(const std::exception& error);
 
     platform::Services& services() { return m_services; }
-    MessageBox& messageBox() { return m_messageBox; }
+    platform::WindowSystem& windows() { return m_windows; }
+    platform::MessageBox& messageBox() { return m_messageBox; }
+    platform::Window& window() { return *m_window; }
+
+    // The About and Setting windows of the latest opening, or nullptr.
+    Form2* about() { return m_about.get(); }
+    Form3* setting() { return m_setting.get(); }
 
     // Members of the run.
     std::string TempDir;
     LaunchFileList FileList;
     std::int32_t ChildProcessId = 0;
 
-    // Controls, by their design names (also their objectNames).
-    QGroupBox* Frame1 = nullptr;
-    LogBox* Text1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Label2 = nullptr;
-    QCheckBox* Check1 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command3 = nullptr;
+    // Controls, by their design names (also their object names).
+    platform::Frame* Frame1 = nullptr;
+    platform::LogBox* Text1 = nullptr;
+    platform::Label* Label1 = nullptr;
+    platform::Frame* Frame2 = nullptr;
+    platform::Label* Label2 = nullptr;
+    platform::CheckBox* Check1 = nullptr;
+    platform::CheckBox* Check2 = nullptr;
+    platform::Button* Command1 = nullptr;
+    platform::Button* Command2 = nullptr;
+    platform::Button* Command3 = nullptr;
 
-public Q_SLOTS:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
+    bool closeRequested();
     void Form_Unload();
 
     void createControls();
@@ -90,7 +91,12 @@ private:
     void endProgram(int exitCode);
 
     platform::Services m_services;
-    MessageBox& m_messageBox;
+    platform::WindowSystem& m_windows;
+    platform::MessageBox& m_messageBox;
+    std::unique_ptr<platform::Window> m_window;
+    // Destroyed before the main window: they refer to it.
+    std::unique_ptr<Form2> m_about;
+    std::unique_ptr<Form3> m_setting;
     bool m_unloaded = false;
     bool m_programEnded = false;
     // Until the stored KDH mode has been read, the check box does not hold it.

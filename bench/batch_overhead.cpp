@@ -9,8 +9,6 @@
 #include "transfer/ConverterRunner.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QPushButton>
 
 #include <chrono>
 #include <cstdio>
@@ -164,10 +162,10 @@ int main(int argc, char** argv) {
     }
     std::filesystem::remove(programFolder + "/calls");
 
-    ondrel::Form1 form(services, rig.messageBox);
+    ondrel::Form1 form(services, rig.windows(), rig.messageBox);
     form.Form_Load();
     form.Check2->setChecked(false);
-    form.show();
+    form.window().show();
 
     const Clock::time_point start = Clock::now();
     form.Command1->click();
@@ -175,8 +173,8 @@ int main(int argc, char** argv) {
 
     const auto& pauses = rig.sleeper.pauses;
     const double paused = std::accumulate(pauses.begin(), pauses.end(), 0.0);
-    const bool finished = form.Command1->text() == QStringLiteral("FINISH") &&
-                          rig.messageBox.texts.isEmpty() && processes.starts == kFiles;
+    const bool finished = form.Command1->text() == "FINISH" && rig.messageBox.texts.isEmpty() &&
+                          processes.starts == kFiles;
     std::printf("files                         %d (%s)\n", kFiles,
                 finished ? "all transferred" : "BATCH DID NOT FINISH");
     std::printf("deliberate pauses (recorded)  %.0f ms in %zu pauses\n", paused, pauses.size());

@@ -1,16 +1,10 @@
 #include "desktop/Form3.h"
 
 #include "app/Form1.h"
-#include "desktop/WindowFont.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 #include "platform/Shell.h"
-
-#include <QCloseEvent>
-#include <QGroupBox>
-#include <QPushButton>
-#include <QRadioButton>
 
 #include <stdexcept>
 
@@ -20,58 +14,34 @@ namespace {
 
 const char* const kLinkName = "Ondrel.lnk";
 
-QRadioButton* makeOption(QGroupBox* frame, const char* name, const char* caption,
-                         const QRect& geometry) {
-    auto* option = new QRadioButton(QString::fromUtf8(caption), frame);
-    option->setObjectName(QString::fromUtf8(name));
-    option->setGeometry(geometry);
-    // Each frame holds one pair, and the pair is exclusive by being the
-    // frame's only radio buttons.
-    option->setAutoExclusive(true);
-    return option;
-}
+const platform::WindowDesign kDesign{"Form3", "Setting", 4680, 3585, false};
 
 } // namespace
 
-Form3::Form3(Form1& main, QWidget* parent) : QWidget(parent), m_main(main) {
-    setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Setting"));
-    setWindowIcon(main.windowIcon());
-    setAttribute(Qt::WA_DeleteOnClose);
-    // A fixed layout: a title bar with the window menu and a close box, nothing
-    // to maximise.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFont(windowFont());
-    setFixedSize(312, 239);
+Form3::Form3(Form1& main) : m_main(main), m_window(main.windows().createWindow(kDesign)) {
+    platform::Window& w = *m_window;
+    // Created in tab order; every position is relative to its container, and
+    // each frame's pair is exclusive by being the frame's only option buttons.
+    Frame1 = &w.addFrame("Frame1", "Create a shortcut to the Desktop?", {240, 240, 4215, 1095});
+    Option1 = &w.addOptionButton("Option1", "Yes", {360, 480, 1455, 375}, Frame1);
+    Option2 = &w.addOptionButton("Option2", "No", {2160, 480, 1935, 375}, Frame1);
+    Command1 = &w.addButton("Command1", "Set", {960, 2880, 2655, 495});
+    Frame2 = &w.addFrame("Frame2", "Right click a file and send to", {240, 1560, 4215, 1095});
+    Option3 = &w.addOptionButton("Option3", "enabled", {360, 360, 1215, 495}, Frame2);
+    Option4 = &w.addOptionButton("Option4", "disabled", {2160, 360, 1335, 495}, Frame2);
+    w.setTabOrder({Option1, Option2, Command1, Option3, Option4});
 
-    // Created in tab order; every position is relative to its container.
-    Frame1 = new QGroupBox(QStringLiteral("Create a shortcut to the Desktop?"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame1->setGeometry(16, 16, 281, 73);
-    Option1 = makeOption(Frame1, "Option1", "Yes", QRect(24, 32, 97, 25));
-    Option2 = makeOption(Frame1, "Option2", "No", QRect(144, 32, 129, 25));
-
-    Command1 = new QPushButton(QStringLiteral("Set"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(64, 192, 177, 33);
-
-    Frame2 = new QGroupBox(QStringLiteral("Right click a file and send to"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(16, 104, 281, 73);
-    Option3 = makeOption(Frame2, "Option3", "enabled", QRect(24, 24, 81, 33));
-    Option4 = makeOption(Frame2, "Option4", "disabled", QRect(144, 24, 89, 33));
-
-    setTabOrder(Option1, Option2);
-    setTabOrder(Option2, Command1);
-    setTabOrder(Command1, Option3);
-    setTabOrder(Option3, Option4);
-
-    connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+    Command1->onClick([this] { Command1_Click(); });
+    w.onCloseRequest([this] {
+        Form_Unload();
+        return true;
+    });
 }
 
+Form3::~Form3() = default;
+
 void Form3::Form_Load() {
-    m_main.setEnabled(false);
+    m_main.window().setEnabled(false);
 
     platform::Services& services = m_main.services();
     DesktopDir = services.shell.SpecialFolders("Desktop");
@@ -106,7 +76,11 @@ void Form3::Command1_Click() {
         m_main.endOnError(std::runtime_error("unknown failure while applying the shortcuts"));
         return;
     }
-    close();
+    m_window->close();
+}
+
+void Form3::show() {
+    m_window->show();
 }
 
 void Form3::applyPair(platform::Shell& shell, bool createSelected, bool deleteSelected,
@@ -129,13 +103,8 @@ void Form3::createShortcut(platform::Shell& shell, const std::string& linkPath) 
     shell.Save(shortcut);
 }
 
-void Form3::closeEvent(QCloseEvent* event) {
-    Form_Unload();
-    event->accept();
-}
-
 void Form3::Form_Unload() {
-    m_main.setEnabled(true);
+    m_main.window().setEnabled(true);
 }
 
 } // namespace ondrel

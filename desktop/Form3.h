@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QWidget>
+#include "platform/Controls.h"
+#include "platform/Window.h"
 
+#include <memory>
 #include <string>
-
-class QGroupBox;
-class QPushButton;
-class QRadioButton;
 
 namespace ondrel {
 
@@ -17,16 +15,22 @@ class Shell;
 }
 
 // The Setting window: creates or removes the Desktop and SendTo shortcuts.
-// Loaded anew at every opening; deletes itself on close.
-class Form3 : public QWidget {
-    Q_OBJECT
-
+// Loaded anew at every opening; closing hides it until the next opening
+// replaces it.
+class Form3 {
 public:
-    explicit Form3(Form1& main, QWidget* parent = nullptr);
+    explicit Form3(Form1& main);
+    ~Form3();
+    Form3(const Form3&) = delete;
+    Form3& operator=(const Form3&) = delete;
 
     // Disables the main window and looks up both shortcuts; the opener calls
     // it before show(). Throws PlatformError when a special folder cannot be read.
     void Form_Load();
+    // Shows the window where the window system puts new windows.
+    void show();
+
+    platform::Window& window() { return *m_window; }
 
     std::string ExePath;
     std::string DesktopDir;
@@ -36,19 +40,15 @@ public:
     std::string SendToLink;
     bool HadSendToLink = false;
 
-    QGroupBox* Frame1 = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QRadioButton* Option3 = nullptr;
-    QRadioButton* Option4 = nullptr;
+    platform::Frame* Frame1 = nullptr;
+    platform::OptionButton* Option1 = nullptr;
+    platform::OptionButton* Option2 = nullptr;
+    platform::Button* Command1 = nullptr;
+    platform::Frame* Frame2 = nullptr;
+    platform::OptionButton* Option3 = nullptr;
+    platform::OptionButton* Option4 = nullptr;
 
-public Q_SLOTS:
     void Command1_Click();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void Form_Unload();
@@ -58,6 +58,7 @@ private:
     void createShortcut(platform::Shell& shell, const std::string& linkPath);
 
     Form1& m_main;
+    std::unique_ptr<platform::Window> m_window;
 };
 
 } // namespace ondrel

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "platform/Controls.h"
 #include "platform/Services.h"
+#include "platform/Window.h"
 
 #include <memory>
 
@@ -17,6 +19,9 @@ public:
     NativeServices& operator=(const NativeServices&) = delete;
 
     Services services();
+    // The window toolkit of this OS and its message box.
+    WindowSystem& windows();
+    MessageBox& messageBox();
 
 private:
     struct Impl;

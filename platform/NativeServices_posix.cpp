@@ -3,8 +3,10 @@
 #include "platform/DriveList_posix.h"
 #include "platform/Environment_posix.h"
 #include "platform/FileSystem_posix.h"
+#include "platform/MessageBox_posix.h"
 #include "platform/Processes_posix.h"
 #include "platform/ProgramEnd_posix.h"
+#include "platform/QtWindowSystem_posix.h"
 #include "platform/SettingsStore_posix.h"
 #include "platform/Shell_posix.h"
 #include "platform/Sleeper_posix.h"
@@ -12,8 +14,13 @@
 namespace ondrel::platform {
 
 struct NativeServices::Impl {
-    Impl(int argc, char** argv) : environment(argc, argv) {}
+    Impl(int argc, char** argv)
+        : windows(argc > 0 && argv != nullptr ? argv[0] : nullptr), messageBox(windows),
+          environment(argc, argv) {}
 
+    // First, and so last to go: it may own Qt's application object.
+    QtWindowSystem windows;
+    QtMessageBox messageBox;
     PosixFileSystem fileSystem;
     PosixEnvironment environment;
     PosixSettingsStore settings;
@@ -32,6 +39,14 @@ NativeServices::~NativeServices() = default;
 Services NativeServices::services() {
     return Services{m_impl->fileSystem, m_impl->environment, m_impl->settings, m_impl->processes,
                     m_impl->sleeper,    m_impl->shell,       m_impl->drives,   m_impl->programEnd};
+}
+
+WindowSystem& NativeServices::windows() {
+    return m_impl->windows;
+}
+
+MessageBox& NativeServices::messageBox() {
+    return m_impl->messageBox;
 }
 
 } // namespace ondrel::platform

@@ -1,17 +1,23 @@
+#include "platform/WinApi_win.h"
+
 #include "platform/NativeServices.h"
 
 #include "platform/DriveList_win.h"
 #include "platform/Environment_win.h"
 #include "platform/FileSystem_win.h"
+#include "platform/MessageBox_win.h"
 #include "platform/Processes_win.h"
 #include "platform/ProgramEnd_win.h"
 #include "platform/SettingsStore_win.h"
 #include "platform/Shell_win.h"
 #include "platform/Sleeper_win.h"
+#include "platform/WindowSystem_win.h"
 
 namespace ondrel::platform {
 
 struct NativeServices::Impl {
+    WinWindowSystem windows;
+    WinMessageBox messageBox;
     WinFileSystem fileSystem;
     WinEnvironment environment;
     WinSettingsStore settings;
@@ -30,6 +36,14 @@ NativeServices::~NativeServices() = default;
 Services NativeServices::services() {
     return Services{m_impl->fileSystem, m_impl->environment, m_impl->settings, m_impl->processes,
                     m_impl->sleeper,    m_impl->shell,       m_impl->drives,   m_impl->programEnd};
+}
+
+WindowSystem& NativeServices::windows() {
+    return m_impl->windows;
+}
+
+MessageBox& NativeServices::messageBox() {
+    return m_impl->messageBox;
 }
 
 } // namespace ondrel::platform

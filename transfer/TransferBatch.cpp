@@ -8,10 +8,6 @@
 #include "transfer/CardLocator.h"
 #include "transfer/ConverterRunner.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
-
 #include <vector>
 
 namespace ondrel {
@@ -19,10 +15,6 @@ namespace ondrel {
 namespace {
 
 constexpr std::uint32_t kFailurePauseMilliseconds = 5000;
-
-bool ticked(const QCheckBox* box) {
-    return box->checkState() != Qt::Unchecked;
-}
 
 // The components of a path with "." dropped and ".." taken back, on the text
 // alone, so that two spellings of one path compare equal.
@@ -69,20 +61,20 @@ TransferBatch::TransferBatch(Form1& form) : m_form(form) {}
 void TransferBatch::run() {
     platform::Services& services = m_form.services();
     m_form.ChildProcessId = 0;
-    m_form.Command1->setText(QStringLiteral("TRANSFERRING"));
+    m_form.Command1->setText("TRANSFERRING");
     m_form.Command1->setEnabled(false);
     m_form.Check1->setEnabled(false);
     m_form.Check2->setEnabled(false);
 
     std::string cardRoot;
-    if (!ticked(m_form.Check1)) {
-        setStatus(QStringLiteral("Searching the memory card of DS..."));
+    if (!m_form.Check1->isChecked()) {
+        setStatus("Searching the memory card of DS...");
         if (!refresh())
             return;
         CardLocator locator(services.fileSystem, services.drives);
         const std::string CardDrive = locator.FindMemoryCard();
         if (CardDrive.empty()) {
-            setStatus(QStringLiteral("The memory card of DS not found."));
+            setStatus("The memory card of DS not found.");
             finish();
             return;
         }
@@ -94,8 +86,8 @@ void TransferBatch::run() {
             return;
     }
 
-    m_form.appendLog(QStringLiteral("\r\n**Finished**"));
-    setStatus(QStringLiteral("Finished transferring the music file(s) to DS."));
+    m_form.appendLog("\r\n**Finished**");
+    setStatus("Finished transferring the music file(s) to DS.");
     finish();
 }
 
@@ -106,7 +98,7 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
     const std::string& source = m_form.FileList.SourcePaths[static_cast<std::size_t>(index)];
     const std::string& displayName = m_form.FileList.DisplayNames[static_cast<std::size_t>(index)];
 
-    m_form.Label1->setText(QString::fromStdString(displayName));
+    m_form.Label1->setText(displayName);
     if (!refresh())
         return false;
 
@@ -115,9 +107,7 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
     const std::string TempFile = m_form.TempDir + sep + fileSystem.GetBaseName(source) + ".mp4";
     const std::string DestFile = destinationFile(displayName, cardRoot);
 
-    m_form.appendLog(QStringLiteral("\r\nNo. ") + QString::number(index + 1) +
-                     QStringLiteral(": ") + QString::fromStdString(displayName) +
-                     QStringLiteral("..."));
+    m_form.appendLog("\r\nNo. " + std::to_string(index + 1) + ": " + displayName + "...");
 
     // Whether the file counts as done is judged by TempFile alone, so one left
     // from an earlier run or an earlier file of this batch must not stand in
@@ -126,31 +116,31 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
         fileSystem.RemoveStaleFile(TempFile);
 
     bool produced = false;
-    if ((SourceExt == "m4a" || SourceExt == "M4A") && !ticked(m_form.Check2)) {
+    if ((SourceExt == "m4a" || SourceExt == "M4A") && !m_form.Check2->isChecked()) {
         fileSystem.CopyFile(source, TempFile, true);
         produced = fileSystem.FileExists(TempFile);
     } else if (ConverterRunner::reachesConverterIntact(source) &&
                ConverterRunner::reachesConverterIntact(TempFile)) {
-        setStatus(QStringLiteral("Converting the music file for DS..."));
+        setStatus("Converting the music file for DS...");
         if (!refresh())
             return false;
-        ConverterRunner(m_form).RunConverter(source, TempFile, ticked(m_form.Check2));
+        ConverterRunner(m_form).RunConverter(source, TempFile, m_form.Check2->isChecked());
         if (m_form.unloaded())
             return false;
         produced = fileSystem.FileExists(TempFile);
     }
 
     if (produced) {
-        setStatus(QStringLiteral("Transferring the music file to DS..."));
+        setStatus("Transferring the music file to DS...");
         if (!refresh())
             return false;
         fileSystem.CopyFile(TempFile, DestFile, true);
-        m_form.appendLog(QStringLiteral(" SUCCESS"));
+        m_form.appendLog(" SUCCESS");
     } else {
-        setStatus(QStringLiteral("Failed to convert the music file."));
+        setStatus("Failed to convert the music file.");
         if (!refresh())
             return false;
-        m_form.appendLog(QStringLiteral(" FAIL"));
+        m_form.appendLog(" FAIL");
         services.sleeper.Sleep(kFailurePauseMilliseconds);
     }
     return true;
@@ -161,13 +151,13 @@ std::string TransferBatch::destinationFile(const std::string& displayName,
     platform::Services& services = m_form.services();
     const std::string sep(1, platform::pathSeparator());
     const std::string name = services.fileSystem.GetBaseName(displayName) + ".mp4";
-    if (ticked(m_form.Check1))
+    if (m_form.Check1->isChecked())
         return services.shell.SpecialFolders("Desktop") + sep + name;
     // The card is a FAT volume: a name it cannot store is stored with substitutes.
     return cardRoot + sep + "Music" + sep + platform::cardFileName(name);
 }
 
-void TransferBatch::setStatus(const QString& text) {
+void TransferBatch::setStatus(const std::string& text) {
     m_form.Label2->setText(text);
 }
 
@@ -177,7 +167,7 @@ bool TransferBatch::refresh() {
 }
 
 void TransferBatch::finish() {
-    m_form.Command1->setText(QStringLiteral("FINISH"));
+    m_form.Command1->setText("FINISH");
     m_form.Command1->setEnabled(true);
 }
 

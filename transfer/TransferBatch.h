@@ -2,8 +2,6 @@
 
 #include <string>
 
-class QString;
-
 namespace ondrel {
 
 class Form1;
@@ -22,7 +20,7 @@ private:
     // after which nothing of the batch may go on.
     bool transferFile(int index, const std::string& cardRoot);
     std::string destinationFile(const std::string& displayName, const std::string& cardRoot);
-    void setStatus(const QString& text);
+    void setStatus(const std::string& text);
     // RefreshDisplay; false when the window was unloaded inside it.
     bool refresh();
     void finish();

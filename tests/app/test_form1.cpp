@@ -2,18 +2,16 @@
 // messages it shows, the converter it stops and the program end it asks for.
 
 #include "app/Form1.h"
-#include "app/LogBox.h"
 #include "desktop/Form2.h"
 #include "desktop/Form3.h"
 #include "platform/PlatformError.h"
 #include "platform/Processes.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/QtToolkit.h"
 #include "tests/support/TestRig.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QFileInfo>
-#include <QPushButton>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -86,9 +84,7 @@ QString storedKdh(const ondrel::test::TestRig& rig) {
     return file.value(u"Done/Kdh"_s).toString();
 }
 
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
+using ondrel::test::q;
 
 } // namespace
 
@@ -118,22 +114,23 @@ private Q_SLOTS:
 };
 
 void TestForm1::cleanup() {
-    // Secondary windows delete themselves later; nothing may outlive a test.
+    // The About and Setting windows go with the main window that opened
+    // them; nothing may outlive a test.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(QApplication::topLevelWidgets().isEmpty());
 }
 
 void TestForm1::writesInstructionsWithoutArguments() {
     ondrel::test::TestRig rig;
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
     const QString expected = u"Please do not execute this software directly.\r\n"
                              "Drag & Drop music file(s) to the Desktop icon.\r\n"
                              "To change the setting, \r\n"
                              "please right click and \"send to\" music file(s).\r\n"_s;
-    QCOMPARE(form.Text1->text(), expected);
-    QCOMPARE(form.Text1->selectionStart(), expected.size());
-    QCOMPARE(form.Command1->text(), u"FINISH"_s);
+    QCOMPARE(q(form.Text1->text()), expected);
+    QCOMPARE(qsizetype(form.Text1->selectionStart()), expected.size());
+    QCOMPARE(q(form.Command1->text()), u"FINISH"_s);
     QVERIFY(form.Command1->isEnabled());
     QCOMPARE(form.FileList.FileCount, std::int16_t{0});
     QVERIFY(rig.messageBox.texts.isEmpty());
@@ -142,10 +139,10 @@ void TestForm1::writesInstructionsWithoutArguments() {
 void TestForm1::listsNoEntriesForSpacesOnly() {
     ondrel::test::TestRig rig;
     rig.environment.argumentText = "   ";
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
-    QCOMPARE(form.Text1->text(), u"**Number of file(s): 0"_s);
-    QCOMPARE(form.Command1->text(), u"START!"_s);
+    QCOMPARE(q(form.Text1->text()), u"**Number of file(s): 0"_s);
+    QCOMPARE(q(form.Command1->text()), u"START!"_s);
     QCOMPARE(form.FileList.FileCount, std::int16_t{0});
 }
 
@@ -156,16 +153,16 @@ void TestForm1::listsDisplayNamesAndTheCount() {
     const std::string missing = rig.home() + "/no folder here/gone.mp3";
     rig.environment.argumentText =
         plain + " \"" + spaced + "\" " + rig.home() + "/nofolder/gone.mp3 \"" + missing + "\"";
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
 
     // The unquoted entry whose folder is missing shows as an empty line.
     const QString expected = q(plain) + u"\r\n"_s + q(spaced) + u"\r\n\r\n"_s + q(missing) +
                              u"\r\n**Number of file(s): 4"_s;
-    QCOMPARE(form.Text1->text(), expected);
-    QCOMPARE(form.Text1->selectionStart(), expected.size());
+    QCOMPARE(q(form.Text1->text()), expected);
+    QCOMPARE(qsizetype(form.Text1->selectionStart()), expected.size());
     QCOMPARE(form.FileList.SourcePaths[2], rig.home() + "/nofolder/gone.mp3");
-    QCOMPARE(form.Command1->text(), u"START!"_s);
+    QCOMPARE(q(form.Command1->text()), u"START!"_s);
     QVERIFY(rig.messageBox.texts.isEmpty());
 }
 
@@ -175,11 +172,11 @@ void TestForm1::refusesAFolderButKeepsItListed() {
     const std::string folder = rig.makeFolder("Albums");
     const std::string third = rig.writeFile("c.mp3", "x");
     rig.environment.argumentText = first + " " + folder + " " + third;
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     // The button changes only after the box has been dismissed.
     QString captionWhileShown;
     rig.messageBox.onShow = [&](const QString&) {
-        captionWhileShown = form.Command1->text();
+        captionWhileShown = q(form.Command1->text());
     };
     form.Form_Load();
 
@@ -187,10 +184,10 @@ void TestForm1::refusesAFolderButKeepsItListed() {
         rig.messageBox.texts,
         QStringList{q(folder) + u"\r\n\r\nI'm sorry. This software cannot handle folder(s)."_s});
     QCOMPARE(captionWhileShown, u"START!"_s);
-    QCOMPARE(form.Text1->text(), q(first) + u"\r\n"_s + q(folder) + u"\r\n"_s + q(third) +
-                                     u"\r\n**Number of file(s): 3"_s);
+    QCOMPARE(q(form.Text1->text()), q(first) + u"\r\n"_s + q(folder) + u"\r\n"_s + q(third) +
+                                        u"\r\n**Number of file(s): 3"_s);
     QCOMPARE(form.FileList.FileCount, std::int16_t{3});
-    QCOMPARE(form.Command1->text(), u"FINISH"_s);
+    QCOMPARE(q(form.Command1->text()), u"FINISH"_s);
     QVERIFY(form.Command1->isEnabled());
 }
 
@@ -200,7 +197,7 @@ void TestForm1::keepsTheFirst32767Entries() {
     for (int i = 0; i < 32770; ++i)
         text += "\"n" + std::to_string(i) + "\" ";
     rig.environment.argumentText = text;
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
 
     QCOMPARE(form.FileList.FileCount, std::int16_t{32767});
@@ -209,23 +206,23 @@ void TestForm1::keepsTheFirst32767Entries() {
     QCOMPARE(rig.messageBox.texts,
              QStringList{u"Only the first 32767 files can be transferred at a time. 3 file(s) "
                          "were left out."_s});
-    const QString log = form.Text1->text();
+    const QString log = q(form.Text1->text());
     QVERIFY(log.endsWith(u"n32766\r\n**Number of file(s): 32767"_s));
     QCOMPARE(log.count(u"\r\n"_s), 32767);
-    QCOMPARE(form.Command1->text(), u"START!"_s);
+    QCOMPARE(q(form.Command1->text()), u"START!"_s);
 }
 
 void TestForm1::appendsToTheLogWithTheCaretAtTheEnd() {
     ondrel::test::TestRig rig;
     rig.environment.argumentText = "\"x\"";
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
     form.Text1->setSelectionStart(0);
-    form.appendLog(u"\r\nNo. 1: x..."_s);
-    form.appendLog(u" SUCCESS"_s);
+    form.appendLog("\r\nNo. 1: x...");
+    form.appendLog(" SUCCESS");
     const QString expected = u"x\r\n**Number of file(s): 1\r\nNo. 1: x... SUCCESS"_s;
-    QCOMPARE(form.Text1->text(), expected);
-    QCOMPARE(form.Text1->selectionStart(), expected.size());
+    QCOMPARE(q(form.Text1->text()), expected);
+    QCOMPARE(qsizetype(form.Text1->selectionStart()), expected.size());
 }
 
 void TestForm1::takesTempOrAPrivateFolder_data() {
@@ -245,16 +242,17 @@ void TestForm1::takesTempOrAPrivateFolder() {
     rig.environment.variables.erase("TEMP");
     if (set)
         rig.environment.variables["TEMP"] = value.toStdString();
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
     QCOMPARE(form.TempDir, usePrivate ? rig.environment.privateTempFolder : value.toStdString());
 }
 
 void TestForm1::refreshesThenPauses() {
     ondrel::test::TestRig rig;
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     bool pendingRan = false;
-    QTimer::singleShot(0, &form, [&] { pendingRan = true; });
+    QObject context;
+    QTimer::singleShot(0, &context, [&] { pendingRan = true; });
     bool ranBeforePause = false;
     rig.sleeper.onSleep = [&](std::uint32_t) {
         ranBeforePause = pendingRan;
@@ -271,17 +269,17 @@ void TestForm1::finishEndsWithoutTouchingProcesses() {
     ondrel::platform::Services services{real.fileSystem, real.environment, real.settings,
                                         processes,       real.sleeper,     real.shell,
                                         real.drives,     real.programEnd};
-    Form1 form(services, rig.messageBox);
+    Form1 form(services, rig.windows(), rig.messageBox);
     form.Form_Load();
-    form.show();
-    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    form.window().show();
+    QTest::mouseClick(ondrel::test::qtWidget(form.window(), form.Command1), Qt::LeftButton);
 
     QVERIFY(form.unloaded());
     QCOMPARE(rig.programEnd.calls, 1);
     QCOMPARE(rig.programEnd.lastExitCode, 0);
     QVERIFY(processes.opened.empty());
     QCOMPARE(storedKdh(rig), u"2"_s);
-    QVERIFY(!form.isVisible());
+    QVERIFY(!form.window().isVisible());
 }
 
 void TestForm1::closingTerminatesTheConverterBeforeSaving() {
@@ -293,16 +291,18 @@ void TestForm1::closingTerminatesTheConverterBeforeSaving() {
                                         processes,       real.sleeper,     real.shell,
                                         real.drives,     real.programEnd};
     rig.environment.argumentText = "\"x\"";
-    Form1 form(services, rig.messageBox);
+    Form1 form(services, rig.windows(), rig.messageBox);
     form.Form_Load();
-    form.show();
+    form.window().show();
     const std::int32_t child =
         processes.StartProcess("/bin/sleep 30", ondrel::platform::kMinimizedNoFocus);
     QVERIFY(processExists(child));
     form.ChildProcessId = child;
     settings.watched = child;
 
-    QVERIFY(form.close());
+    form.window().close();
+    QVERIFY(form.unloaded());
+    QVERIFY(!form.window().isVisible());
     QCOMPARE(processes.opened.size(), std::size_t{1});
     QCOMPARE(processes.opened[0].first, std::uint32_t{0x00100001});
     QCOMPARE(processes.opened[0].second, child);
@@ -312,7 +312,7 @@ void TestForm1::closingTerminatesTheConverterBeforeSaving() {
     QCOMPARE(storedKdh(rig), u"2"_s);
     QCOMPARE(rig.programEnd.calls, 1);
     // A second close finds the window unloaded and does nothing more.
-    form.close();
+    form.window().close();
     QCOMPARE(rig.programEnd.calls, 1);
     QCOMPARE(settings.watchedAliveAtWrite.size(), std::size_t{1});
 }
@@ -328,12 +328,13 @@ void TestForm1::closingAfterTheConverterEndedStillSaves() {
     QCOMPARE(processes.WaitForSingleObject(handle, 10000), ondrel::platform::kWaitObject0);
     processes.CloseHandle(handle);
 
-    Form1 form(services, rig.messageBox);
+    Form1 form(services, rig.windows(), rig.messageBox);
     form.Form_Load();
     form.Check2->setChecked(false);
     form.ChildProcessId = child;
-    form.show();
-    QVERIFY(form.close());
+    form.window().show();
+    form.window().close();
+    QVERIFY(!form.window().isVisible());
     QVERIFY(rig.messageBox.texts.isEmpty());
     QCOMPARE(storedKdh(rig), u"1"_s);
     QCOMPARE(rig.programEnd.lastExitCode, 0);
@@ -341,47 +342,59 @@ void TestForm1::closingAfterTheConverterEndedStillSaves() {
 
 void TestForm1::ignoresCloseWhileDisabled() {
     ondrel::test::TestRig rig;
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
-    form.show();
-    form.setEnabled(false);
-    QVERIFY(!form.close());
+    form.window().show();
+    form.window().setEnabled(false);
+    form.window().close();
     QVERIFY(!form.unloaded());
-    QVERIFY(form.isVisible());
+    QVERIFY(form.window().isVisible());
     QCOMPARE(rig.programEnd.calls, 0);
     QVERIFY(!QFileInfo::exists(q(rig.configFile())));
 
-    form.setEnabled(true);
-    QVERIFY(form.close());
+    form.window().setEnabled(true);
+    form.window().close();
+    QVERIFY(!form.window().isVisible());
     QCOMPARE(rig.programEnd.calls, 1);
 }
 
 void TestForm1::opensTheSecondaryWindowsWithoutOwner() {
     ondrel::test::TestRig rig;
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
-    form.show();
+    form.window().show();
 
-    // Each of them keeps the main window disabled while it is open.
-    for (QPushButton* button : {form.Command2, form.Command3}) {
-        QTest::mouseClick(button, Qt::LeftButton);
-        QWidget* opened = nullptr;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (qobject_cast<ondrel::Form2*>(window) || qobject_cast<ondrel::Form3*>(window))
-                opened = window;
+    // Each of them keeps the main window disabled while it is open, and each
+    // opening makes a new one.
+    for (int opening = 0; opening < 2; ++opening) {
+        for (ondrel::platform::Button* button : {form.Command2, form.Command3}) {
+            const bool about = button == form.Command2;
+            auto latest = [&]() -> const void* {
+                if (about)
+                    return form.about();
+                return form.setting();
+            };
+            const void* const before = latest();
+            button->click();
+            ondrel::platform::Window* opened = nullptr;
+            if (about && form.about() != nullptr)
+                opened = &form.about()->window();
+            if (!about && form.setting() != nullptr)
+                opened = &form.setting()->window();
+            QVERIFY2(opened != nullptr, button->objectName().c_str());
+            QVERIFY(latest() != before);
+            QCOMPARE(opened->objectName(), std::string(about ? "Form2" : "Form3"));
+            QVERIFY(opened->isVisible());
+            QWidget* const widget = ondrel::test::qtWidget(*opened);
+            QVERIFY(widget->parentWidget() == nullptr);
+            QVERIFY(!widget->isModal());
+            QVERIFY(!form.window().isEnabled());
+            form.window().close();
+            QVERIFY(form.window().isVisible());
+            opened->close();
+            QVERIFY(!opened->isVisible());
+            QVERIFY(form.window().isEnabled());
         }
-        QVERIFY2(opened != nullptr, qPrintable(button->objectName()));
-        QCOMPARE(opened->metaObject()->className(),
-                 button == form.Command2 ? "ondrel::Form2" : "ondrel::Form3");
-        QVERIFY(opened->isVisible());
-        QVERIFY(opened->parentWidget() == nullptr);
-        QVERIFY(!opened->isModal());
-        QVERIFY(opened->testAttribute(Qt::WA_DeleteOnClose));
-        QVERIFY(!form.isEnabled());
-        QVERIFY(!form.close());
-        opened->close();
-        QVERIFY(form.isEnabled());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     QVERIFY(rig.messageBox.texts.isEmpty());
     QCOMPARE(rig.programEnd.calls, 0);
@@ -389,9 +402,9 @@ void TestForm1::opensTheSecondaryWindowsWithoutOwner() {
 
 void TestForm1::endsOnErrorWithAMessage() {
     ondrel::test::TestRig rig;
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
-    form.show();
+    form.window().show();
     form.Check2->setChecked(false);
     const ondrel::platform::PlatformError error("CopyFile", "/a.mp4 -> /card/Music/a.mp4",
                                                 "No space left on device");
@@ -406,7 +419,7 @@ void TestForm1::endsOnErrorWithAMessage() {
     QCOMPARE(rig.programEnd.lastExitCode, 1);
     // Nothing of the window runs on: no second end, no second box.
     form.endOnError(error);
-    form.close();
+    form.window().close();
     QCOMPARE(rig.programEnd.calls, 1);
     QCOMPARE(rig.messageBox.texts.size(), 1);
 }
@@ -428,7 +441,7 @@ void TestForm1::keepsTheSettingWhenStartUpFails() {
     ondrel::platform::Services services{real.fileSystem, environment,    real.settings,
                                         real.processes,  real.sleeper,   real.shell,
                                         real.drives,     real.programEnd};
-    Form1 form(services, rig.messageBox);
+    Form1 form(services, rig.windows(), rig.messageBox);
     try {
         form.Form_Load();
         QFAIL("start-up went on without a temporary folder");

@@ -4,9 +4,9 @@
 #include "app/Form1.h"
 #include "app/KdhSetting.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/QtToolkit.h"
 #include "tests/support/TestRig.h"
 
-#include <QCheckBox>
 #include <QFile>
 #include <QSettings>
 #include <QTest>
@@ -86,26 +86,29 @@ void TestKdhSetting::survivesTheRun() {
         rig.services().settings.write("Zara", "Done", "Kdh", stored.toStdString());
     QCOMPARE(QFile::exists(file), !stored.isEmpty());
 
-    Form1 form(rig.services(), rig.messageBox);
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
-    form.show();
+    form.window().show();
     QCOMPARE(form.Check2->isChecked(), startsTicked);
     // The Desktop option is not kept from one run to the next.
     QVERIFY(!form.Check1->isChecked());
     if (click != 0) {
         // On the box itself: the rest of the wide control is not clickable.
-        QTest::mouseClick(form.Check2, Qt::LeftButton, {}, QPoint(8, form.Check2->height() / 2));
+        QWidget* const box = ondrel::test::qtWidget(form.window(), form.Check2);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
         QCOMPARE(form.Check2->isChecked(), click > 0);
     }
     form.Check1->setChecked(true);
-    QVERIFY(form.close());
+    form.window().close();
+    QVERIFY(form.unloaded());
+    QVERIFY(!form.window().isVisible());
 
     QSettings written(file, QSettings::IniFormat);
     QCOMPARE(written.value(u"Done/Kdh"_s).toString(), storedAfter);
     QCOMPARE(written.allKeys(), QStringList{u"Done/Kdh"_s});
 
     // The next run starts from what was stored, with the Desktop option off.
-    Form1 next(rig.services(), rig.messageBox);
+    Form1 next(rig.services(), rig.windows(), rig.messageBox);
     next.Form_Load();
     QCOMPARE(next.Check2->isChecked(), storedAfter == u"2"_s);
     QVERIFY(!next.Check1->isChecked());

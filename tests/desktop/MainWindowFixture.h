@@ -3,13 +3,8 @@
 #include "app/Form1.h"
 #include "desktop/Form2.h"
 #include "desktop/Form3.h"
+#include "tests/support/QtToolkit.h"
 #include "tests/support/TestRig.h"
-
-#include <QApplication>
-#include <QCoreApplication>
-#include <QEvent>
-#include <QPushButton>
-#include <QWidget>
 
 #include <memory>
 #include <string>
@@ -25,43 +20,28 @@ public:
     MainWindowFixture() {
         song = rig.writeFile("music/song.mp3", "not really music");
         rig.environment.argumentText = song;
-        form1 = std::make_unique<Form1>(rig.services(), rig.messageBox);
+        form1 = std::make_unique<Form1>(rig.services(), rig.windows(), rig.messageBox);
         form1->Form_Load();
-        form1->show();
-    }
-
-    ~MainWindowFixture() {
-        // The secondary windows refer to the main window: none may outlive it.
-        flushDeletes();
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<Form2*>(widget) != nullptr || qobject_cast<Form3*>(widget) != nullptr)
-                delete widget;
-        }
+        form1->window().show();
     }
 
     MainWindowFixture(const MainWindowFixture&) = delete;
     MainWindowFixture& operator=(const MainWindowFixture&) = delete;
 
     // Presses a main-window button; returns the window of that kind that the
-    // press put on screen, or nullptr when none appeared.
-    template <class Window> Window* openThrough(QPushButton* button) {
-        const QWidgetList before = QApplication::topLevelWidgets();
+    // press put on screen, new at this opening, or nullptr when none appeared.
+    template <class Window>
+    Window* openThrough(platform::Button* button, Window* (Form1::*latest)()) {
+        Window* const before = (form1.get()->*latest)();
         button->click();
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* window = qobject_cast<Window*>(widget);
-            if (window != nullptr && !before.contains(widget) && window->isVisible())
-                return window;
-        }
-        return nullptr;
+        Window* const opened = (form1.get()->*latest)();
+        if (opened == nullptr || opened == before || !opened->window().isVisible())
+            return nullptr;
+        return opened;
     }
 
-    Form2* openAbout() { return openThrough<Form2>(form1->Command2); }
-    Form3* openSetting() { return openThrough<Form3>(form1->Command3); }
-
-    // Windows that closed themselves are deleted once the event loop gets to it.
-    static void flushDeletes() {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    Form2* openAbout() { return openThrough(form1->Command2, &Form1::about); }
+    Form3* openSetting() { return openThrough(form1->Command3, &Form1::setting); }
 
     TestRig rig;
     std::string song;

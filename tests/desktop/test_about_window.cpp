@@ -1,9 +1,8 @@
 #include "tests/desktop/MainWindowFixture.h"
 
-#include <QCheckBox>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -11,6 +10,8 @@
 
 using ondrel::Form2;
 using ondrel::test::MainWindowFixture;
+using ondrel::test::q;
+using ondrel::test::qtWidget;
 
 namespace {
 
@@ -18,8 +19,16 @@ const QString kFirstSentence = QStringLiteral("Thank you for using my applicatio
 
 // The close box of the title bar and the window menu's close command reach the
 // window through its platform window, as this does.
-void closeFromTitleBar(QWidget* window) {
-    window->windowHandle()->close();
+void closeFromTitleBar(ondrel::platform::Window& window) {
+    qtWidget(window)->windowHandle()->close();
+}
+
+QLabel* labelOf(Form2* about) {
+    return qtWidget<QLabel>(about->window(), about->Label1);
+}
+
+QPushButton* closeOf(Form2* about) {
+    return qtWidget<QPushButton>(about->window(), about->Command1);
 }
 
 } // namespace
@@ -45,41 +54,52 @@ void AboutWindowTest::hasTheDesignedFrameAndControls() {
     Form2* about = fixture.openAbout();
     QVERIFY(about != nullptr);
 
-    QCOMPARE(about->windowTitle(), QStringLiteral("About this software."));
-    QCOMPARE(about->size(), QSize(562, 221));
-    QCOMPARE(about->minimumSize(), about->maximumSize());
-    QVERIFY(about->parentWidget() == nullptr);
-    QVERIFY(!about->isModal());
-    QVERIFY(about->testAttribute(Qt::WA_DeleteOnClose));
-    QVERIFY(about->windowFlags() & Qt::WindowCloseButtonHint);
-    QVERIFY(about->windowFlags() & Qt::WindowSystemMenuHint);
-    QVERIFY(!(about->windowFlags() & Qt::WindowMaximizeButtonHint));
+    ondrel::platform::Window& window = about->window();
+    QCOMPARE(window.objectName(), std::string("Form2"));
+    QCOMPARE(q(window.caption()), QStringLiteral("About this software."));
+    QCOMPARE(window.clientSize().width, 562);
+    QCOMPARE(window.clientSize().height, 221);
+    QCOMPARE(about->Label1, window.findControl("Label1"));
+    QCOMPARE(about->Command1, window.findControl("Command1"));
+    QCOMPARE(q(about->Command1->text()), QStringLiteral("Close"));
+    const ondrel::platform::PixelRect label = about->Label1->geometry();
+    QCOMPARE(QRect(label.left, label.top, label.width, label.height), QRect(8, 0, 545, 177));
+    const ondrel::platform::PixelRect button = about->Command1->geometry();
+    QCOMPARE(QRect(button.left, button.top, button.width, button.height), QRect(216, 176, 113, 33));
 
-    QCOMPARE(about->Label1, about->findChild<QLabel*>(QStringLiteral("Label1")));
-    QCOMPARE(about->Label1->geometry(), QRect(8, 0, 545, 177));
-    QVERIFY(about->Label1->wordWrap());
-    QVERIFY(about->Label1->alignment() & Qt::AlignLeft);
-    QCOMPARE(about->Label1->focusPolicy(), Qt::NoFocus);
-    QCOMPARE(about->Label1->textInteractionFlags(), Qt::NoTextInteraction);
-    QCOMPARE(about->Label1->frameShape(), QFrame::NoFrame);
+    QWidget* const widget = qtWidget(window);
+    QCOMPARE(widget->minimumSize(), widget->maximumSize());
+    QVERIFY(widget->parentWidget() == nullptr);
+    QVERIFY(!widget->isModal());
+    QVERIFY(widget->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(widget->windowFlags() & Qt::WindowSystemMenuHint);
+    QVERIFY(!(widget->windowFlags() & Qt::WindowMaximizeButtonHint));
 
-    QCOMPARE(about->Command1, about->findChild<QPushButton*>(QStringLiteral("Command1")));
-    QCOMPARE(about->Command1->text(), QStringLiteral("Close"));
-    QCOMPARE(about->Command1->geometry(), QRect(216, 176, 113, 33));
-    QVERIFY(!about->Command1->isDefault());
-    QVERIFY(about->Command1->sizeHint().width() <= about->Command1->width());
+    QLabel* const label1 = labelOf(about);
+    QCOMPARE(label1, widget->findChild<QLabel*>(QStringLiteral("Label1")));
+    QVERIFY(label1->wordWrap());
+    QVERIFY(label1->alignment() & Qt::AlignLeft);
+    QCOMPARE(label1->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(label1->textInteractionFlags(), Qt::NoTextInteraction);
+    QCOMPARE(label1->frameShape(), QFrame::NoFrame);
+
+    QPushButton* const command1 = closeOf(about);
+    QCOMPARE(command1, widget->findChild<QPushButton*>(QStringLiteral("Command1")));
+    QVERIFY(!command1->isDefault());
+    QVERIFY(command1->sizeHint().width() <= command1->width());
 
     // The same face as the main window's controls.
-    QCOMPARE(about->font().family(), fixture.form1->font().family());
-    QCOMPARE(about->font().pixelSize(), fixture.form1->font().pixelSize());
-    QCOMPARE(about->font().weight(), QFont::Normal);
+    const QWidget* const main = qtWidget(fixture.form1->window());
+    QCOMPARE(widget->font().family(), main->font().family());
+    QCOMPARE(widget->font().pixelSize(), main->font().pixelSize());
+    QCOMPARE(widget->font().weight(), QFont::Normal);
 }
 
 void AboutWindowTest::textIsVersionParagraphAndAuthorLine() {
     MainWindowFixture fixture;
     Form2* about = fixture.openAbout();
     QVERIFY(about != nullptr);
-    const QString text = about->Label1->text();
+    const QString text = q(about->Label1->text());
 
     QVERIFY(text.startsWith(QStringLiteral("Version 3.1.1\r\n") + kFirstSentence));
     // Every line break is CR LF: no lone CR or LF anywhere.
@@ -95,8 +115,8 @@ void AboutWindowTest::textIsVersionParagraphAndAuthorLine() {
     QVERIFY(paragraph.startsWith(kFirstSentence));
     QVERIFY(paragraph.size() > kFirstSentence.size());
     QVERIFY(paragraph.count(QRegularExpression(QStringLiteral("[.!?](\\s|$)"))) >= 3);
-    QVERIFY(QFontMetrics(about->Label1->font()).horizontalAdvance(paragraph) >
-            about->Label1->width());
+    QVERIFY(QFontMetrics(labelOf(about)->font()).horizontalAdvance(paragraph) >
+            labelOf(about)->width());
 
     QVERIFY(lines[2].isEmpty());
     const QString& author = lines[3];
@@ -112,7 +132,7 @@ void AboutWindowTest::textFitsTheLabel() {
     MainWindowFixture fixture;
     Form2* about = fixture.openAbout();
     QVERIFY(about != nullptr);
-    QLabel* label = about->Label1;
+    QLabel* label = labelOf(about);
     QString shown = label->text();
     shown.remove(QLatin1Char('\r'));
     const QRect needed = QFontMetrics(label->font())
@@ -121,7 +141,7 @@ void AboutWindowTest::textFitsTheLabel() {
     QVERIFY2(needed.height() <= label->contentsRect().height(),
              qPrintable(QStringLiteral("the text needs %1 px").arg(needed.height())));
     // It lies above the button rather than behind it.
-    QVERIFY(label->geometry().top() + needed.height() <= about->Command1->geometry().top());
+    QVERIFY(label->geometry().top() + needed.height() <= closeOf(about)->geometry().top());
 }
 
 void AboutWindowTest::closeHasTheFocusAndKeysPressIt_data() {
@@ -134,30 +154,31 @@ void AboutWindowTest::closeHasTheFocusAndKeysPressIt_data() {
 void AboutWindowTest::closeHasTheFocusAndKeysPressIt() {
     QFETCH(int, key);
     MainWindowFixture fixture;
-    QPointer<Form2> about = fixture.openAbout();
+    Form2* about = fixture.openAbout();
     QVERIFY(about != nullptr);
-    QVERIFY(QTest::qWaitForWindowActive(about));
-    QCOMPARE(QApplication::focusWidget(), about->Command1);
+    QWidget* const widget = qtWidget(about->window());
+    QVERIFY(QTest::qWaitForWindowActive(widget));
+    QCOMPARE(QApplication::focusWidget(), closeOf(about));
+    QVERIFY(about->Command1->hasFocus());
 
     // Through the window, as the keyboard delivers it, to whatever has the focus.
-    QTest::keyClick(about->windowHandle(), Qt::Key(key));
-    MainWindowFixture::flushDeletes();
-    QVERIFY(about.isNull());
-    QVERIFY(fixture.form1->isEnabled());
+    QTest::keyClick(widget->windowHandle(), Qt::Key(key));
+    QVERIFY(!about->window().isVisible());
+    QVERIFY(fixture.form1->window().isEnabled());
 }
 
 void AboutWindowTest::escapeLeavesTheWindowOpen() {
     MainWindowFixture fixture;
-    QPointer<Form2> about = fixture.openAbout();
+    Form2* about = fixture.openAbout();
     QVERIFY(about != nullptr);
-    QVERIFY(QTest::qWaitForWindowActive(about));
+    QWidget* const widget = qtWidget(about->window());
+    QVERIFY(QTest::qWaitForWindowActive(widget));
 
-    QTest::keyClick(about->windowHandle(), Qt::Key_Escape);
-    QTest::keyClick(about, Qt::Key_Escape);
-    MainWindowFixture::flushDeletes();
-    QVERIFY(!about.isNull());
-    QVERIFY(about->isVisible());
-    QVERIFY(!fixture.form1->isEnabled());
+    QTest::keyClick(widget->windowHandle(), Qt::Key_Escape);
+    QTest::keyClick(widget, Qt::Key_Escape);
+    QVERIFY(about->window().isVisible());
+    QCOMPARE(fixture.form1->about(), about);
+    QVERIFY(!fixture.form1->window().isEnabled());
 }
 
 void AboutWindowTest::mainWindowIsDisabledUntilEveryWayOfClosing_data() {
@@ -169,45 +190,46 @@ void AboutWindowTest::mainWindowIsDisabledUntilEveryWayOfClosing_data() {
 void AboutWindowTest::mainWindowIsDisabledUntilEveryWayOfClosing() {
     QFETCH(bool, byCloseButton);
     MainWindowFixture fixture;
-    QVERIFY(fixture.form1->isEnabled());
+    QVERIFY(fixture.form1->window().isEnabled());
 
-    QPointer<Form2> about = fixture.openAbout();
+    Form2* about = fixture.openAbout();
     QVERIFY(about != nullptr);
-    QVERIFY(!fixture.form1->isEnabled());
+    QVERIFY(!fixture.form1->window().isEnabled());
 
     if (byCloseButton)
-        QTest::mouseClick(about->Command1, Qt::LeftButton);
+        QTest::mouseClick(closeOf(about), Qt::LeftButton);
     else
-        closeFromTitleBar(about);
-    QVERIFY(fixture.form1->isEnabled());
-    MainWindowFixture::flushDeletes();
-    QVERIFY(about.isNull());
+        closeFromTitleBar(about->window());
+    QVERIFY(fixture.form1->window().isEnabled());
+    QVERIFY(!about->window().isVisible());
     // Closing the About window is not closing the program.
     QCOMPARE(fixture.rig.programEnd.calls, 0);
-    QVERIFY(fixture.form1->isVisible());
+    QVERIFY(fixture.form1->window().isVisible());
 }
 
 void AboutWindowTest::everyOpeningIsANewWindowWithTheSameText() {
     MainWindowFixture fixture;
     QString firstText;
+    Form2* previous = nullptr;
     for (int opening = 0; opening < 3; ++opening) {
-        QPointer<Form2> about = fixture.openAbout();
+        Form2* about = fixture.openAbout();
         QVERIFY(about != nullptr);
-        QVERIFY(!fixture.form1->isEnabled());
+        QVERIFY(about != previous);
+        QVERIFY(!fixture.form1->window().isEnabled());
         if (opening == 0)
-            firstText = about->Label1->text();
-        QCOMPARE(about->Label1->text(), firstText);
-        QCOMPARE(about->Label1->geometry(), QRect(8, 0, 545, 177));
+            firstText = q(about->Label1->text());
+        QCOMPARE(q(about->Label1->text()), firstText);
+        QCOMPARE(labelOf(about)->geometry(), QRect(8, 0, 545, 177));
         // The previous opening's text may not leak into this one.
-        about->Label1->setText(QStringLiteral("changed while open"));
+        about->Label1->setText("changed while open");
 
         if (opening % 2 == 0)
             about->Command1->click();
         else
-            closeFromTitleBar(about);
-        QVERIFY(fixture.form1->isEnabled());
-        MainWindowFixture::flushDeletes();
-        QVERIFY(about.isNull());
+            closeFromTitleBar(about->window());
+        QVERIFY(fixture.form1->window().isEnabled());
+        QVERIFY(!about->window().isVisible());
+        previous = about;
     }
 }
 
@@ -217,18 +239,26 @@ void AboutWindowTest::clicksOnTheDisabledMainWindowDoNothing() {
     QVERIFY(about != nullptr);
     const QWidgetList before = QApplication::topLevelWidgets();
 
-    QTest::mouseClick(fixture.form1->Command2, Qt::LeftButton);
-    QTest::mouseClick(fixture.form1->Command3, Qt::LeftButton);
-    QTest::mouseClick(fixture.form1->Command1, Qt::LeftButton);
-    QTest::mouseClick(fixture.form1->Check1, Qt::LeftButton);
-    closeFromTitleBar(fixture.form1.get());
+    ondrel::Form1& form1 = *fixture.form1;
+    ondrel::platform::Window& main = form1.window();
+    QTest::mouseClick(qtWidget(main, form1.Command2), Qt::LeftButton);
+    QTest::mouseClick(qtWidget(main, form1.Command3), Qt::LeftButton);
+    QTest::mouseClick(qtWidget(main, form1.Command1), Qt::LeftButton);
+    QTest::mouseClick(qtWidget(main, form1.Check1), Qt::LeftButton);
+    // The interface's presses are refused alike.
+    form1.Command2->click();
+    form1.Command3->click();
+    form1.Check1->click();
+    closeFromTitleBar(main);
 
     QCOMPARE(QApplication::topLevelWidgets().size(), before.size());
-    QCOMPARE(fixture.form1->Command1->text(), QStringLiteral("START!"));
-    QVERIFY(!fixture.form1->Check1->isChecked());
-    QVERIFY(fixture.form1->isVisible());
+    QCOMPARE(form1.about(), about);
+    QVERIFY(form1.setting() == nullptr);
+    QCOMPARE(q(form1.Command1->text()), QStringLiteral("START!"));
+    QVERIFY(!form1.Check1->isChecked());
+    QVERIFY(main.isVisible());
     QCOMPARE(fixture.rig.programEnd.calls, 0);
-    QVERIFY(about->isVisible());
+    QVERIFY(about->window().isVisible());
 }
 
 QTEST_MAIN(AboutWindowTest)

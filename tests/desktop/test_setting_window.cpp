@@ -8,8 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
@@ -20,12 +20,10 @@
 using ondrel::Form3;
 using ondrel::platform::Shortcut;
 using ondrel::test::MainWindowFixture;
+using ondrel::test::q;
+using ondrel::test::qtWidget;
 
 namespace {
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 std::string sendToFolder(const ondrel::test::TestRig& rig) {
     return rig.home() + "/.local/share/nautilus/scripts";
@@ -74,8 +72,18 @@ void placeForeignShortcut(MainWindowFixture& fixture, const std::string& linkPat
 }
 
 // Clicks an option button on its indicator, where a click always lands on it.
-void choose(QRadioButton* option) {
-    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(8, option->height() / 2));
+void choose(Form3* setting, ondrel::platform::OptionButton* option) {
+    auto* const button = qtWidget<QRadioButton>(setting->window(), option);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+// Presses "Set" with the mouse.
+void pressSet(Form3* setting) {
+    QTest::mouseClick(qtWidget(setting->window(), setting->Command1), Qt::LeftButton);
+}
+
+void closeFromTitleBar(Form3* setting) {
+    qtWidget(setting->window())->windowHandle()->close();
 }
 
 QDateTime modifiedAt(const std::string& path) {
@@ -133,71 +141,89 @@ void SettingWindowTest::hasTheDesignedFrameAndControls() {
     Form3* setting = fixture.openSetting();
     QVERIFY(setting != nullptr);
 
-    QCOMPARE(setting->windowTitle(), QStringLiteral("Setting"));
-    QCOMPARE(setting->size(), QSize(312, 239));
-    QCOMPARE(setting->minimumSize(), setting->maximumSize());
-    QVERIFY(setting->parentWidget() == nullptr);
-    QVERIFY(!setting->isModal());
-    QVERIFY(setting->testAttribute(Qt::WA_DeleteOnClose));
-    QVERIFY(setting->windowFlags() & Qt::WindowCloseButtonHint);
-    QVERIFY(setting->windowFlags() & Qt::WindowSystemMenuHint);
-    QVERIFY(!(setting->windowFlags() & Qt::WindowMaximizeButtonHint));
+    ondrel::platform::Window& window = setting->window();
+    QWidget* const widget = qtWidget(window);
+    QCOMPARE(window.objectName(), std::string("Form3"));
+    QCOMPARE(q(window.caption()), QStringLiteral("Setting"));
+    QCOMPARE(window.clientSize().width, 312);
+    QCOMPARE(window.clientSize().height, 239);
+    QCOMPARE(widget->minimumSize(), widget->maximumSize());
+    QVERIFY(widget->parentWidget() == nullptr);
+    QVERIFY(!widget->isModal());
+    QVERIFY(widget->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(widget->windowFlags() & Qt::WindowSystemMenuHint);
+    QVERIFY(!(widget->windowFlags() & Qt::WindowMaximizeButtonHint));
 
     struct Expected {
-        QWidget* control;
+        ondrel::platform::Control* control;
         const char* name;
         QWidget* container;
         QRect geometry;
     };
+    QWidget* const frame1 = qtWidget(window, setting->Frame1);
+    QWidget* const frame2 = qtWidget(window, setting->Frame2);
     const Expected controls[] = {
-        {setting->Frame1, "Frame1", setting, QRect(16, 16, 281, 73)},
-        {setting->Option1, "Option1", setting->Frame1, QRect(24, 32, 97, 25)},
-        {setting->Option2, "Option2", setting->Frame1, QRect(144, 32, 129, 25)},
-        {setting->Command1, "Command1", setting, QRect(64, 192, 177, 33)},
-        {setting->Frame2, "Frame2", setting, QRect(16, 104, 281, 73)},
-        {setting->Option3, "Option3", setting->Frame2, QRect(24, 24, 81, 33)},
-        {setting->Option4, "Option4", setting->Frame2, QRect(144, 24, 89, 33)},
+        {setting->Frame1, "Frame1", widget, QRect(16, 16, 281, 73)},
+        {setting->Option1, "Option1", frame1, QRect(24, 32, 97, 25)},
+        {setting->Option2, "Option2", frame1, QRect(144, 32, 129, 25)},
+        {setting->Command1, "Command1", widget, QRect(64, 192, 177, 33)},
+        {setting->Frame2, "Frame2", widget, QRect(16, 104, 281, 73)},
+        {setting->Option3, "Option3", frame2, QRect(24, 24, 81, 33)},
+        {setting->Option4, "Option4", frame2, QRect(144, 24, 89, 33)},
     };
     for (const Expected& expected : controls) {
         QVERIFY(expected.control != nullptr);
-        QCOMPARE(expected.control->objectName(), QString::fromUtf8(expected.name));
-        QCOMPARE(expected.control->parentWidget(), expected.container);
-        QCOMPARE(expected.control->geometry(), expected.geometry);
+        QCOMPARE(q(expected.control->objectName()), QString::fromUtf8(expected.name));
+        QCOMPARE(window.findControl(expected.name), expected.control);
+        QWidget* const shown = qtWidget(window, expected.control);
+        QCOMPARE(shown->objectName(), QString::fromUtf8(expected.name));
+        QCOMPARE(shown->parentWidget(), expected.container);
+        const ondrel::platform::PixelRect rect = expected.control->geometry();
+        QCOMPARE(QRect(rect.left, rect.top, rect.width, rect.height), expected.geometry);
+        QCOMPARE(shown->geometry(), expected.geometry);
     }
-    QCOMPARE(setting->Frame1->title(), QStringLiteral("Create a shortcut to the Desktop?"));
-    QCOMPARE(setting->Option1->text(), QStringLiteral("Yes"));
-    QCOMPARE(setting->Option2->text(), QStringLiteral("No"));
-    QCOMPARE(setting->Command1->text(), QStringLiteral("Set"));
-    QCOMPARE(setting->Frame2->title(), QStringLiteral("Right click a file and send to"));
-    QCOMPARE(setting->Option3->text(), QStringLiteral("enabled"));
-    QCOMPARE(setting->Option4->text(), QStringLiteral("disabled"));
+    QCOMPARE(q(setting->Frame1->text()), QStringLiteral("Create a shortcut to the Desktop?"));
+    QCOMPARE(q(setting->Option1->text()), QStringLiteral("Yes"));
+    QCOMPARE(q(setting->Option2->text()), QStringLiteral("No"));
+    QCOMPARE(q(setting->Command1->text()), QStringLiteral("Set"));
+    QCOMPARE(q(setting->Frame2->text()), QStringLiteral("Right click a file and send to"));
+    QCOMPARE(q(setting->Option3->text()), QStringLiteral("enabled"));
+    QCOMPARE(q(setting->Option4->text()), QStringLiteral("disabled"));
 
     // Tab order follows the design: Yes, No, Set, enabled, disabled.
     QList<QWidget*> tabOrder;
-    for (QWidget* widget = setting->nextInFocusChain(); widget != setting;
-         widget = widget->nextInFocusChain()) {
-        if (widget->focusPolicy() & Qt::TabFocus)
-            tabOrder.append(widget);
+    for (QWidget* next = widget->nextInFocusChain(); next != widget;
+         next = next->nextInFocusChain()) {
+        if (next->focusPolicy() & Qt::TabFocus)
+            tabOrder.append(next);
     }
-    const QList<QWidget*> designed = {setting->Option1, setting->Option2, setting->Command1,
-                                      setting->Option3, setting->Option4};
+    QList<QWidget*> designed;
+    for (ondrel::platform::Control* control : std::initializer_list<ondrel::platform::Control*>{
+             setting->Option1, setting->Option2, setting->Command1, setting->Option3,
+             setting->Option4})
+        designed.append(qtWidget(window, control));
     QCOMPARE(tabOrder, designed);
 
-    QCOMPARE(setting->font().family(), fixture.form1->font().family());
-    QCOMPARE(setting->font().pixelSize(), fixture.form1->font().pixelSize());
+    const QWidget* const main = qtWidget(fixture.form1->window());
+    QCOMPARE(widget->font().family(), main->font().family());
+    QCOMPARE(widget->font().pixelSize(), main->font().pixelSize());
 }
 
 void SettingWindowTest::everyCaptionFitsItsControl() {
     MainWindowFixture fixture;
     Form3* setting = fixture.openSetting();
     QVERIFY(setting != nullptr);
-    for (QRadioButton* option :
+    ondrel::platform::Window& window = setting->window();
+    for (ondrel::platform::OptionButton* control :
          {setting->Option1, setting->Option2, setting->Option3, setting->Option4}) {
+        auto* const option = qtWidget<QRadioButton>(window, control);
         QVERIFY2(option->sizeHint().width() <= option->width(), qPrintable(option->text()));
         QVERIFY2(option->sizeHint().height() <= option->height(), qPrintable(option->text()));
     }
-    QVERIFY(setting->Command1->sizeHint().width() <= setting->Command1->width());
-    for (QGroupBox* frame : {setting->Frame1, setting->Frame2}) {
+    auto* const set = qtWidget<QPushButton>(window, setting->Command1);
+    QVERIFY(set->sizeHint().width() <= set->width());
+    for (ondrel::platform::Frame* control : {setting->Frame1, setting->Frame2}) {
+        auto* const frame = qtWidget<QGroupBox>(window, control);
         QVERIFY2(frame->minimumSizeHint().width() <= frame->width(), qPrintable(frame->title()));
         // The title sits above the option buttons, not across them.
         const int titleBottom = frame->fontMetrics().height();
@@ -212,18 +238,18 @@ void SettingWindowTest::optionPairsAreExclusive() {
     QVERIFY(setting != nullptr);
     QVERIFY(setting->Option2->isChecked() && setting->Option4->isChecked());
 
-    choose(setting->Option1);
+    choose(setting, setting->Option1);
     QVERIFY(setting->Option1->isChecked());
     QVERIFY(!setting->Option2->isChecked());
     // The other pair is a group of its own.
     QVERIFY(setting->Option4->isChecked());
 
-    choose(setting->Option3);
+    choose(setting, setting->Option3);
     QVERIFY(setting->Option3->isChecked());
     QVERIFY(!setting->Option4->isChecked());
     QVERIFY(setting->Option1->isChecked());
 
-    choose(setting->Option2);
+    choose(setting, setting->Option2);
     QVERIFY(!setting->Option1->isChecked());
     QVERIFY(setting->Option2->isChecked());
     // Choosing touches no file.
@@ -249,9 +275,9 @@ void SettingWindowTest::loadFindsPathsAndSelectsWhatExists() {
     if (sendToThere)
         placeForeignShortcut(fixture, sendToLink(fixture.rig));
 
-    QPointer<Form3> setting = fixture.openSetting();
+    Form3* setting = fixture.openSetting();
     QVERIFY(setting != nullptr);
-    QVERIFY(!fixture.form1->isEnabled());
+    QVERIFY(!fixture.form1->window().isEnabled());
 
     const std::string folder = fixture.rig.environment.programFolder;
     QCOMPARE(q(setting->ExePath), q(folder + "/Ondrel"));
@@ -269,16 +295,15 @@ void SettingWindowTest::loadFindsPathsAndSelectsWhatExists() {
     // "Set" without a change touches no file and closes the window.
     const QByteArray desktopBefore = contentOf(desktopLink(fixture.rig));
     const QByteArray sendToBefore = contentOf(sendToLink(fixture.rig));
-    QTest::mouseClick(setting->Command1, Qt::LeftButton);
+    pressSet(setting);
     QCOMPARE(isFile(desktopLink(fixture.rig)), desktopThere);
     QCOMPARE(isFile(sendToLink(fixture.rig)), sendToThere);
     QCOMPARE(contentOf(desktopLink(fixture.rig)), desktopBefore);
     QCOMPARE(contentOf(sendToLink(fixture.rig)), sendToBefore);
     QCOMPARE(entriesOf(fixture.rig.desktop()).size(), desktopThere ? 1 : 0);
     QCOMPARE(entriesOf(sendToFolder(fixture.rig)).size(), sendToThere ? 1 : 0);
-    QVERIFY(fixture.form1->isEnabled());
-    MainWindowFixture::flushDeletes();
-    QVERIFY(setting.isNull());
+    QVERIFY(fixture.form1->window().isEnabled());
+    QVERIFY(!setting->window().isVisible());
 }
 
 void SettingWindowTest::setAppliesTheDecisionForEachPair_data() {
@@ -306,12 +331,12 @@ void SettingWindowTest::setAppliesTheDecisionForEachPair() {
     const QByteArray before = contentOf(link);
     const QDateTime modifiedBefore = modifiedAt(link);
 
-    QPointer<Form3> setting = fixture.openSetting();
+    Form3* setting = fixture.openSetting();
     QVERIFY(setting != nullptr);
-    QRadioButton* create = sendToPair ? setting->Option3 : setting->Option1;
-    QRadioButton* remove = sendToPair ? setting->Option4 : setting->Option2;
-    choose(chooseCreate ? create : remove);
-    QTest::mouseClick(setting->Command1, Qt::LeftButton);
+    ondrel::platform::OptionButton* create = sendToPair ? setting->Option3 : setting->Option1;
+    ondrel::platform::OptionButton* remove = sendToPair ? setting->Option4 : setting->Option2;
+    choose(setting, chooseCreate ? create : remove);
+    pressSet(setting);
 
     if (chooseCreate && !existedAtLoad) {
         verifyProgramShortcut(fixture, link, fixture.rig.environment.programFolder);
@@ -327,9 +352,8 @@ void SettingWindowTest::setAppliesTheDecisionForEachPair() {
     QVERIFY(!QFileInfo::exists(q(otherLink)));
     QVERIFY(fixture.rig.messageBox.texts.isEmpty());
     QCOMPARE(fixture.rig.programEnd.calls, 0);
-    QVERIFY(fixture.form1->isEnabled());
-    MainWindowFixture::flushDeletes();
-    QVERIFY(setting.isNull());
+    QVERIFY(fixture.form1->window().isEnabled());
+    QVERIFY(!setting->window().isVisible());
 }
 
 void SettingWindowTest::shortcutTargetsTheFixedNameWithTheFolderReadAtSet() {
@@ -367,7 +391,7 @@ void SettingWindowTest::bothPairsChangeInOneOpening() {
 
     verifyProgramShortcut(fixture, desktopLink(fixture.rig), fixture.rig.environment.programFolder);
     QVERIFY(!QFileInfo::exists(q(sendToLink(fixture.rig))));
-    QVERIFY(fixture.form1->isEnabled());
+    QVERIFY(fixture.form1->window().isEnabled());
 }
 
 void SettingWindowTest::desktopGoesFirstAndAFailureStopsBeforeSendTo() {
@@ -375,7 +399,7 @@ void SettingWindowTest::desktopGoesFirstAndAFailureStopsBeforeSendTo() {
     // A folder where the Desktop shortcut goes: it is no file, so the window
     // offers to create one, and saving over it fails.
     QVERIFY(QDir().mkpath(q(desktopLink(fixture.rig))));
-    QPointer<Form3> setting = fixture.openSetting();
+    Form3* setting = fixture.openSetting();
     QVERIFY(setting != nullptr);
     QVERIFY(!setting->HadDesktopLink);
     setting->Option1->click();
@@ -440,45 +464,44 @@ void SettingWindowTest::closeBoxAppliesNothing() {
     MainWindowFixture fixture;
     placeForeignShortcut(fixture, sendToLink(fixture.rig));
     const QByteArray sendToBefore = contentOf(sendToLink(fixture.rig));
-    QPointer<Form3> setting = fixture.openSetting();
+    Form3* setting = fixture.openSetting();
     QVERIFY(setting != nullptr);
     setting->Option1->click();
     setting->Option4->click();
 
-    setting->windowHandle()->close();
+    closeFromTitleBar(setting);
 
-    QVERIFY(fixture.form1->isEnabled());
+    QVERIFY(fixture.form1->window().isEnabled());
     QVERIFY(!QFileInfo::exists(q(desktopLink(fixture.rig))));
     QCOMPARE(contentOf(sendToLink(fixture.rig)), sendToBefore);
     QCOMPARE(fixture.rig.programEnd.calls, 0);
-    MainWindowFixture::flushDeletes();
-    QVERIFY(setting.isNull());
+    QVERIFY(!setting->window().isVisible());
 }
 
 void SettingWindowTest::everyOpeningLooksAgain() {
     MainWindowFixture fixture;
-    QPointer<Form3> first = fixture.openSetting();
+    Form3* first = fixture.openSetting();
     QVERIFY(first != nullptr);
-    QVERIFY(!fixture.form1->isEnabled());
+    QVERIFY(!fixture.form1->window().isEnabled());
     QVERIFY(first->Option2->isChecked());
-    first->windowHandle()->close();
-    QVERIFY(fixture.form1->isEnabled());
+    closeFromTitleBar(first);
+    QVERIFY(fixture.form1->window().isEnabled());
 
     // Between the openings someone puts a shortcut on the Desktop and the
     // program's folder changes.
     placeForeignShortcut(fixture, desktopLink(fixture.rig));
     fixture.rig.environment.programFolder = fixture.rig.makeFolder("new place");
 
-    QPointer<Form3> second = fixture.openSetting();
+    Form3* second = fixture.openSetting();
     QVERIFY(second != nullptr);
     QVERIFY(second != first);
-    QVERIFY(!fixture.form1->isEnabled());
+    QVERIFY(!fixture.form1->window().isEnabled());
     QVERIFY(second->HadDesktopLink);
     QVERIFY(second->Option1->isChecked());
     QVERIFY(second->Option4->isChecked());
     QCOMPARE(q(second->ExePath), q(fixture.rig.environment.programFolder + "/Ondrel"));
     second->Command1->click();
-    QVERIFY(fixture.form1->isEnabled());
+    QVERIFY(fixture.form1->window().isEnabled());
 }
 
 void SettingWindowTest::specialFolderFailureAtLoadReachesTheOpener() {

@@ -7,9 +7,6 @@
 #include "desktop/Form2.h"
 #include "desktop/Form3.h"
 
-#include <QApplication>
-#include <QCoreApplication>
-#include <QPointer>
 #include <QTest>
 #include <QWindow>
 
@@ -26,27 +23,6 @@ struct Seen {
     bool mainEnabled = false;
     QString log;
 };
-
-// Secondary windows refer to the main window, so none may outlive the harness's.
-struct SecondaryWindowSweep {
-    ~SecondaryWindowSweep() {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (qobject_cast<Form2*>(widget) != nullptr || qobject_cast<Form3*>(widget) != nullptr)
-                delete widget;
-        }
-    }
-};
-
-QWidget* newWindowOfKind(const QWidgetList& before, bool about) {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        const bool kind = about ? qobject_cast<Form2*>(widget) != nullptr
-                                : qobject_cast<Form3*>(widget) != nullptr;
-        if (kind && !before.contains(widget) && widget->isVisible())
-            return widget;
-    }
-    return nullptr;
-}
 
 } // namespace
 
@@ -70,27 +46,33 @@ void WindowsDuringBatchTest::batchGoesOnBehindASecondaryWindow_data() {
 void WindowsDuringBatchTest::batchGoesOnBehindASecondaryWindow() {
     QFETCH(bool, about);
     QFETCH(bool, closeDuringBatch);
-    SecondaryWindowSweep sweep;
     BatchHarness h;
     const std::string one = h.rig.writeFile("music/one.mp3", "first");
     const std::string two = h.rig.writeFile("music/two.mp3", "second");
     h.load(quoted(one) + " " + quoted(two), false, true);
-    h.form->show();
-    QCOMPARE(h.form->Command1->text(), QStringLiteral("START!"));
+    h.form->window().show();
+    QCOMPARE(q(h.form->Command1->text()), QStringLiteral("START!"));
 
-    QPointer<QWidget> window;
+    platform::Window* window = nullptr;
+    platform::Button* windowButton = nullptr;
     std::vector<Seen> seen;
     int pausesWithWindow = 0;
     h.duringPause = [&](std::uint32_t) {
         if (seen.empty()) {
             // The user's click lands in the batch's first pause.
-            const QWidgetList before = QApplication::topLevelWidgets();
             (about ? h.form->Command2 : h.form->Command3)->click();
-            window = newWindowOfKind(before, about);
+            if (about && h.form->about() != nullptr) {
+                window = &h.form->about()->window();
+                windowButton = h.form->about()->Command1;
+            } else if (!about && h.form->setting() != nullptr) {
+                window = &h.form->setting()->window();
+                windowButton = h.form->setting()->Command1;
+            }
         } else if (closeDuringBatch && window != nullptr && ++pausesWithWindow == 3) {
-            window->windowHandle()->close();
+            qtWidget(*window)->windowHandle()->close();
         }
-        seen.push_back({window != nullptr && window->isVisible(), h.form->isEnabled(), h.log()});
+        seen.push_back(
+            {window != nullptr && window->isVisible(), h.form->window().isEnabled(), h.log()});
     };
     h.press();
 
@@ -101,7 +83,7 @@ void WindowsDuringBatchTest::batchGoesOnBehindASecondaryWindow() {
     QVERIFY(h.log().contains(QStringLiteral("No. 2: ")));
     QCOMPARE(h.log().count(QStringLiteral(" SUCCESS")), 2);
     QVERIFY(h.log().endsWith(QStringLiteral("\r\n**Finished**")));
-    QCOMPARE(h.form->Command1->text(), QStringLiteral("FINISH"));
+    QCOMPARE(q(h.form->Command1->text()), QStringLiteral("FINISH"));
     QVERIFY(BatchHarness::exists(h.rig.desktop() + "/one.mp4"));
     QVERIFY(BatchHarness::exists(h.rig.desktop() + "/two.mp4"));
 
@@ -117,22 +99,19 @@ void WindowsDuringBatchTest::batchGoesOnBehindASecondaryWindow() {
     if (closeDuringBatch) {
         QVERIFY(!seen.back().windowOpen);
         QVERIFY(pausesOpen < static_cast<int>(seen.size()));
-        QVERIFY(h.form->isEnabled());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(window.isNull());
+        QVERIFY(h.form->window().isEnabled());
+        QVERIFY(!window->isVisible());
         return;
     }
 
     // Still open after the batch: the main window waits for it.
     QCOMPARE(pausesOpen, static_cast<int>(seen.size()));
     QVERIFY(window != nullptr && window->isVisible());
-    QVERIFY(!h.form->isEnabled());
-    if (about)
-        qobject_cast<Form2*>(window)->Command1->click();
-    else
-        qobject_cast<Form3*>(window)->Command1->click();
-    QVERIFY(h.form->isEnabled());
-    QCOMPARE(h.form->Command1->text(), QStringLiteral("FINISH"));
+    QVERIFY(!h.form->window().isEnabled());
+    windowButton->click();
+    QVERIFY(!window->isVisible());
+    QVERIFY(h.form->window().isEnabled());
+    QCOMPARE(q(h.form->Command1->text()), QStringLiteral("FINISH"));
     QCOMPARE(h.rig.programEnd.calls, 0);
     // "Set" without a change made no shortcut.
     QVERIFY(!BatchHarness::exists(h.rig.desktop() + "/Ondrel.lnk"));

@@ -58,13 +58,13 @@ exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 exec 3>&-
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(cat "$work/display")"
 
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 300); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
 wmctrl -m >/dev/null 2>&1 || fail "the window manager did not start"
 
 "$program/Ondrel" "$work/music/song.mp3" >"$work/ondrel.log" 2>&1 &

@@ -13,10 +13,11 @@ void RecordingProgramEnd::EndProgram(int exitCode) {
     lastExitCode = exitCode;
 }
 
-void RecordingMessageBox::show(const QString& text) {
-    texts.append(text);
+void RecordingMessageBox::show(const std::string& text) {
+    const QString shown = QString::fromStdString(text);
+    texts.append(shown);
     if (onShow)
-        onShow(text);
+        onShow(shown);
 }
 
 std::optional<std::string> FakeDriveList::DriveRoot(char letter) const {

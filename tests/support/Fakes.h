@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MessageBox.h"
+#include "platform/Controls.h"
 #include "platform/DriveList.h"
 #include "platform/Environment.h"
 #include "platform/ProgramEnd.h"
@@ -37,9 +37,9 @@ public:
 };
 
 // Records every message box and dismisses it at once.
-class RecordingMessageBox : public MessageBox {
+class RecordingMessageBox : public platform::MessageBox {
 public:
-    void show(const QString& text) override;
+    void show(const std::string& text) override;
 
     QStringList texts;
     std::function<void(const QString&)> onShow;

@@ -20,6 +20,8 @@ public:
     TestRig();
 
     platform::Services services();
+    // The real window toolkit: Qt Widgets, offscreen under CTest.
+    platform::WindowSystem& windows() { return native.windows(); }
 
     // Paths inside the temporary home.
     std::string home() const;

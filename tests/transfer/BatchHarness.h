@@ -1,12 +1,9 @@
 #pragma once
 
 #include "app/Form1.h"
-#include "app/LogBox.h"
+#include "tests/support/QtToolkit.h"
 #include "tests/support/TestRig.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QString>
 #include <QStringList>
 
@@ -42,7 +39,7 @@ public:
                                        programFolder + "/" + name);
         rig.environment.programFolder = programFolder;
         rig.sleeper.onSleep = [this](std::uint32_t milliseconds) {
-            pauses.push_back({milliseconds, form->Label2->text(), form->Label1->text(),
+            pauses.push_back({milliseconds, q(form->Label2->text()), q(form->Label1->text()),
                               form->ChildProcessId != 0});
             if (duringPause)
                 duringPause(milliseconds);
@@ -52,7 +49,7 @@ public:
     // Loads the window with this argument text; kdh and desktop set the boxes.
     void load(const std::string& argumentText, bool kdh = false, bool desktop = false) {
         rig.environment.argumentText = argumentText;
-        form = std::make_unique<Form1>(rig.services(), rig.messageBox);
+        form = std::make_unique<Form1>(rig.services(), rig.windows(), rig.messageBox);
         form->Form_Load();
         form->Check2->setChecked(kdh);
         form->Check1->setChecked(desktop);
@@ -72,7 +69,7 @@ public:
 
     void press() { form->Command1->click(); }
 
-    QString log() const { return form->Text1->text(); }
+    QString log() const { return q(form->Text1->text()); }
 
     // The calls the converters received, each as its argument list.
     std::vector<std::vector<std::string>> calls() const {
@@ -126,10 +123,6 @@ public:
     std::vector<Pause> pauses;
     std::function<void(std::uint32_t)> duringPause;
 };
-
-inline QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // Quotes one path for the argument text, as the shell hands it over.
 inline std::string quoted(const std::string& path) {

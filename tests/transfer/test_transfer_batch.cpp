@@ -30,8 +30,8 @@ QString logLine(int number, const std::string& displayName, const char* outcome)
 }
 
 void checkFinished(BatchHarness& h) {
-    QCOMPARE(h.form->Label2->text(), kFinished);
-    QCOMPARE(h.form->Command1->text(), QStringLiteral("FINISH"));
+    QCOMPARE(q(h.form->Label2->text()), kFinished);
+    QCOMPARE(q(h.form->Command1->text()), QStringLiteral("FINISH"));
     QVERIFY(h.form->Command1->isEnabled());
     QVERIFY(!h.form->Check1->isEnabled());
     QVERIFY(!h.form->Check2->isEnabled());
@@ -86,8 +86,8 @@ void TransferBatchTest::withoutCardNothingIsTouched() {
 
     h.press();
 
-    QCOMPARE(h.form->Label2->text(), QStringLiteral("The memory card of DS not found."));
-    QCOMPARE(h.form->Command1->text(), QStringLiteral("FINISH"));
+    QCOMPARE(q(h.form->Label2->text()), QStringLiteral("The memory card of DS not found."));
+    QCOMPARE(q(h.form->Command1->text()), QStringLiteral("FINISH"));
     QVERIFY(h.form->Command1->isEnabled());
     QVERIFY(!h.form->Check1->isEnabled());
     QVERIFY(!h.form->Check2->isEnabled());
@@ -158,7 +158,7 @@ void TransferBatchTest::successAndFailureAreLoggedPerFile() {
                      nextFile(QStringLiteral("Failed to convert the music file.")), kConverting,
                      kTransferring}));
     QCOMPARE(h.pauses.back().currentFile, q(c));
-    QCOMPARE(h.form->Label1->text(), q(c));
+    QCOMPARE(q(h.form->Label1->text()), q(c));
     QCOMPARE(BatchHarness::readText(card + "/Music/a.mp4"), h.converted("ffmpeg.exe", a));
     QVERIFY(!BatchHarness::exists(card + "/Music/b.mp4"));
     QCOMPARE(BatchHarness::readText(card + "/Music/c.mp4"), h.converted("ffmpeg.exe", c));
@@ -397,7 +397,7 @@ void TransferBatchTest::cardNamesLoseWhatFatCannotStore() {
 void TransferBatchTest::emptyListStillFinishes() {
     BatchHarness h;
     h.load("   ", false, true);
-    QCOMPARE(h.form->Command1->text(), QStringLiteral("START!"));
+    QCOMPARE(q(h.form->Command1->text()), QStringLiteral("START!"));
     const QString before = h.log();
 
     h.press();
@@ -499,7 +499,7 @@ void TransferBatchTest::closingDuringConversionEndsConverterAndBatch() {
         converter = h.form->ChildProcessId;
         logAtClose = h.log();
         pausesAtClose = h.pauses.size();
-        h.form->close();
+        h.form->window().close();
     };
 
     h.press();

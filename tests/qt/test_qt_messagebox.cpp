@@ -1,6 +1,6 @@
 // The message box on screen: caption, single button, no icon, the text as given.
 
-#include "app/QtMessageBox.h"
+#include "platform/MessageBox_posix.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -46,8 +46,9 @@ void TestQtMessageBox::showsTheTextModallyWithOneButton() {
     });
     poll.start();
 
-    ondrel::QtMessageBox box;
-    box.show(u"/m/<b>a</b>\r\n\r\nI'm sorry."_s);
+    ondrel::platform::QtWindowSystem windows("test_qt_messagebox");
+    ondrel::platform::QtMessageBox box(windows);
+    box.show("/m/<b>a</b>\r\n\r\nI'm sorry.");
 
     QCOMPARE(title, u"Ondrel"_s);
     // The line breaks show as breaks; a name that looks like markup stays text.
@@ -60,4 +61,4 @@ void TestQtMessageBox::showsTheTextModallyWithOneButton() {
 }
 
 QTEST_MAIN(TestQtMessageBox)
-#include "test_qtmessagebox.moc"
+#include "test_qt_messagebox.moc"

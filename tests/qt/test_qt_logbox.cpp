@@ -1,11 +1,11 @@
-// The log box: CR LF text as the program wrote it, the caret counted in it.
+// The Qt log box widget: CR LF text as the program wrote it, the caret counted in it.
 
-#include "app/LogBox.h"
+#include "platform/QtLogBoxWidget_posix.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using ondrel::LogBox;
+using LogBox = ondrel::platform::QtLogBoxWidget;
 
 class TestLogBox : public QObject {
     Q_OBJECT
@@ -72,4 +72,4 @@ void TestLogBox::followsTheUserAfterAnEdit() {
 }
 
 QTEST_MAIN(TestLogBox)
-#include "test_logbox.moc"
+#include "test_qt_logbox.moc"

@@ -1,13 +1,16 @@
-#include "app/QtMessageBox.h"
+#include "platform/MessageBox_posix.h"
+
+#include "platform/QtText_posix.h"
 
 #include <QMessageBox>
 
-namespace ondrel {
+namespace ondrel::platform {
 
-void QtMessageBox::show(const QString& text) {
+void QtMessageBox::show(const std::string& text) {
+    m_windows.ensureApplication();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Ondrel"), QString(), QMessageBox::Ok);
     // The texts carry CR LF; a lone CR would show as a stray glyph.
-    QString shown = text;
+    QString shown = toQString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     // A file name is never markup.
     box.setTextFormat(Qt::PlainText);
@@ -15,4 +18,4 @@ void QtMessageBox::show(const QString& text) {
     box.exec();
 }
 
-} // namespace ondrel
+} // namespace ondrel::platform

@@ -1,11 +1,11 @@
-#include "app/LogBox.h"
+#include "platform/QtLogBoxWidget_posix.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
 
-namespace ondrel {
+namespace ondrel::platform {
 
 namespace {
 
@@ -13,7 +13,7 @@ const QString kLineBreak = QStringLiteral("\r\n");
 
 } // namespace
 
-LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
+QtLogBoxWidget::QtLogBoxWidget(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -27,11 +27,11 @@ LogBox::LogBox(QWidget* parent) : QPlainTextEdit(parent) {
     });
 }
 
-QString LogBox::text() const {
+QString QtLogBoxWidget::text() const {
     return m_textIsCurrent ? m_text : widgetText();
 }
 
-void LogBox::setText(const QString& text) {
+void QtLogBoxWidget::setText(const QString& text) {
     m_writing = true;
     setPlainText(shownForm(text));
     m_writing = false;
@@ -39,7 +39,7 @@ void LogBox::setText(const QString& text) {
     m_textIsCurrent = true;
 }
 
-void LogBox::append(const QString& piece) {
+void QtLogBoxWidget::append(const QString& piece) {
     if (!m_textIsCurrent) {
         m_text = widgetText();
         m_textIsCurrent = true;
@@ -52,7 +52,7 @@ void LogBox::append(const QString& piece) {
     m_text += piece;
 }
 
-qsizetype LogBox::selectionStart() const {
+qsizetype QtLogBoxWidget::selectionStart() const {
     const QString current = text();
     const qsizetype widgetPosition = textCursor().selectionStart();
     // A CR LF pair is one block break, one character, in the widget.
@@ -62,7 +62,7 @@ qsizetype LogBox::selectionStart() const {
     return position;
 }
 
-void LogBox::setSelectionStart(qsizetype position) {
+void QtLogBoxWidget::setSelectionStart(qsizetype position) {
     const QString current = text();
     position = std::clamp<qsizetype>(position, 0, current.size());
     QTextCursor cursor(document());
@@ -77,21 +77,21 @@ void LogBox::setSelectionStart(qsizetype position) {
     ensureCursorVisible();
 }
 
-void LogBox::userEdited() {
+void QtLogBoxWidget::userEdited() {
     m_textIsCurrent = false;
     m_text.clear();
 }
 
-QString LogBox::shownForm(const QString& piece) {
+QString QtLogBoxWidget::shownForm(const QString& piece) {
     QString shown = piece;
     shown.replace(kLineBreak, QStringLiteral("\n"));
     return shown;
 }
 
-QString LogBox::widgetText() const {
+QString QtLogBoxWidget::widgetText() const {
     QString raw = document()->toRawText();
     raw.replace(QChar::ParagraphSeparator, kLineBreak);
     return raw;
 }
 
-} // namespace ondrel
+} // namespace ondrel::platform

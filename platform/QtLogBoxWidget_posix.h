@@ -3,18 +3,16 @@
 #include <QPlainTextEdit>
 #include <QString>
 
-namespace ondrel {
+namespace ondrel::platform {
 
-// The log box. The program writes CR LF line breaks and counts the caret in
+// The log box's widget. The program writes CR LF line breaks and counts the caret in
 // that text; the widget keeps its lines apart and would otherwise turn
 // non-breaking spaces and other separators into something else. So the box
 // keeps the text as written beside the widget's copy and answers from it,
 // until the user edits the box, from then on from the widget.
-class LogBox : public QPlainTextEdit {
-    Q_OBJECT
-
+class QtLogBoxWidget : public QPlainTextEdit {
 public:
-    explicit LogBox(QWidget* parent = nullptr);
+    explicit QtLogBoxWidget(QWidget* parent = nullptr);
 
     // The whole text with CR LF line breaks.
     QString text() const;
@@ -38,4 +36,4 @@ private:
     bool m_writing = false;
 };
 
-} // namespace ondrel
+} // namespace ondrel::platform

@@ -1,0 +1,730 @@
+// Drives the real Ondrel.exe from outside, as a user and a screen reader see
+// it: windows found by caption, controls by class and caption, clicks with
+// BM_CLICK, the log read with WM_GETTEXT, message boxes answered, the
+// registry and the shortcut files read back.
+//
+// Beside this program: Ondrel.exe and stand_in_converter.exe. Each test copies
+// them into a fresh program folder whose name has spaces, the stand-in as
+// ffmpeg.exe and kdh.exe. ONDREL_TEST_CARD_DRIVE names a drive letter that
+// holds private\ds (the memory card).
+
+#include "tests/contract/Check.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kPatience = 90s;
+const std::wstring kInstructions = L"Please do not execute this software directly.\r\n"
+                                   L"Drag & Drop music file(s) to the Desktop icon.\r\n"
+                                   L"To change the setting, \r\n"
+                                   L"please right click and \"send to\" music file(s).\r\n";
+
+std::string narrow(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length,
+                        nullptr, nullptr);
+    return out;
+}
+
+std::wstring wide(const std::string& text) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
+    return out;
+}
+
+// Polls until the condition holds or the patience runs out.
+bool waitFor(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    return condition();
+}
+
+std::wstring programFolderOfThisRunner() {
+    wchar_t path[MAX_PATH * 4] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    std::wstring text = path;
+    return text.substr(0, text.find_last_of(L'\\'));
+}
+
+bool fileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string readFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+void writeFile(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// Deletes a folder tree; the tests' own scratch only.
+void removeTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry{};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(path);
+            else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring knownFolder(const KNOWNFOLDERID& id) {
+    wchar_t* path = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_CREATE, nullptr, &path)))
+        result = path;
+    CoTaskMemFree(path);
+    return result;
+}
+
+// The KDH setting as the program keeps it, or "(none)".
+std::string storedKdh() {
+    wchar_t value[64] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Zara\\Done", L"Kdh", RRF_RT_REG_SZ, nullptr,
+                     value, &size) != ERROR_SUCCESS)
+        return "(none)";
+    return narrow(value);
+}
+
+void storeKdh(const char* value) {
+    if (value == nullptr) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Zara\\Done", L"Kdh");
+        return;
+    }
+    const std::wstring text = wide(value);
+    RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Zara\\Done", L"Kdh", REG_SZ, text.c_str(),
+                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+std::wstring windowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 30000, &length))
+        return L"(no answer)";
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, 30000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+std::wstring className(HWND window) {
+    wchar_t name[128] = {};
+    GetClassNameW(window, name, 128);
+    return name;
+}
+
+struct Search {
+    DWORD processId;
+    std::wstring className;
+    std::wstring caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectTopLevel(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search.processId && IsWindowVisible(window) &&
+        (search.className.empty() || className(window) == search.className) &&
+        windowText(window) == search.caption)
+        search.found.push_back(window);
+    return TRUE;
+}
+
+BOOL CALLBACK collectChild(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<Search*>(parameter);
+    if (lstrcmpiW(className(window).c_str(), search.className.c_str()) == 0 &&
+        (search.caption.empty() || windowText(window) == search.caption))
+        search.found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> topLevelWindows(DWORD processId, const std::wstring& caption,
+                                  const std::wstring& windowClass = L"") {
+    Search search{processId, windowClass, caption, {}};
+    EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The control of that class and caption anywhere inside the window (frames
+// hold controls of their own); an empty caption takes the first of the class.
+HWND control(HWND window, const std::wstring& windowClass, const std::wstring& caption = L"") {
+    Search search{0, windowClass, caption, {}};
+    EnumChildWindows(window, collectChild, reinterpret_cast<LPARAM>(&search));
+    return search.found.empty() ? nullptr : search.found.front();
+}
+
+bool isChecked(HWND button) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 30000, &state);
+    return state == BST_CHECKED;
+}
+
+// Posted, not sent: the main button's handler runs the whole batch, and a
+// message box may open inside it.
+void click(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void pressKey(HWND target, WPARAM key) {
+    PostMessageW(target, WM_KEYDOWN, key, 1);
+    PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+}
+
+// A message box of the program: its text, then OK.
+std::wstring answerMessageBox(DWORD processId) {
+    std::vector<HWND> boxes;
+    if (!waitFor([&] {
+            boxes = topLevelWindows(processId, L"Ondrel", L"#32770");
+            return !boxes.empty();
+        }))
+        return L"(no message box)";
+    HWND box = boxes.front();
+    std::wstring text;
+    Search search{0, L"Static", L"", {}};
+    EnumChildWindows(box, collectChild, reinterpret_cast<LPARAM>(&search));
+    for (HWND label : search.found) {
+        const std::wstring shown = windowText(label);
+        if (!shown.empty())
+            text = shown;
+    }
+    HWND ok = control(box, L"Button", L"OK");
+    if (ok != nullptr)
+        click(ok);
+    else
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    waitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
+    return text;
+}
+
+// One program folder with spaces in its name, the program and both stand-in
+// converters in it, a temporary folder for TEMP, and the source files.
+class Scene {
+public:
+    Scene() {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        m_root = std::wstring(temp) + L"ondrel e2e " + std::to_wstring(GetTickCount64());
+        CreateDirectoryW(m_root.c_str(), nullptr);
+        m_program = m_root + L"\\Program Folder";
+        m_temp = m_root + L"\\temp files";
+        m_sources = m_root + L"\\My Music";
+        CreateDirectoryW(m_program.c_str(), nullptr);
+        CreateDirectoryW(m_temp.c_str(), nullptr);
+        CreateDirectoryW(m_sources.c_str(), nullptr);
+        const std::wstring built = programFolderOfThisRunner();
+        CopyFileW((built + L"\\Ondrel.exe").c_str(), (m_program + L"\\Ondrel.exe").c_str(), FALSE);
+        CopyFileW((built + L"\\stand_in_converter.exe").c_str(),
+                  (m_program + L"\\ffmpeg.exe").c_str(), FALSE);
+        CopyFileW((built + L"\\stand_in_converter.exe").c_str(), (m_program + L"\\kdh.exe").c_str(),
+                  FALSE);
+        const char* drive = std::getenv("ONDREL_TEST_CARD_DRIVE");
+        if (drive != nullptr && *drive != '\0')
+            m_card = std::wstring(1, static_cast<wchar_t>(drive[0])) + L":";
+        if (!m_card.empty())
+            removeTree(m_card + L"\\Music");
+    }
+
+    ~Scene() {
+        if (m_process.hProcess != nullptr) {
+            TerminateProcess(m_process.hProcess, 1);
+            WaitForSingleObject(m_process.hProcess, 10000);
+            CloseHandle(m_process.hProcess);
+            CloseHandle(m_process.hThread);
+        }
+        removeTree(m_root);
+    }
+
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    const std::wstring& program() const { return m_program; }
+    const std::wstring& temp() const { return m_temp; }
+    const std::wstring& card() const { return m_card; }
+
+    std::wstring source(const std::wstring& name, const std::string& content = "music") {
+        const std::wstring path = m_sources + L"\\" + name;
+        writeFile(path, content);
+        return path;
+    }
+
+    std::wstring folder(const std::wstring& name) {
+        const std::wstring path = m_sources + L"\\" + name;
+        CreateDirectoryW(path.c_str(), nullptr);
+        return path;
+    }
+
+    // Starts the program with that argument text, as the shell does.
+    bool start(const std::wstring& arguments) {
+        SetEnvironmentVariableW(L"TEMP", m_temp.c_str());
+        std::wstring line = L"\"" + m_program + L"\\Ondrel.exe\"";
+        if (!arguments.empty())
+            line += L" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              m_program.c_str(), &startup, &m_process) != FALSE;
+    }
+
+    DWORD processId() const { return m_process.dwProcessId; }
+
+    HWND window(const std::wstring& caption) {
+        std::vector<HWND> found;
+        waitFor([&] {
+            found = topLevelWindows(processId(), caption, L"");
+            return !found.empty();
+        });
+        return found.empty() ? nullptr : found.front();
+    }
+
+    HWND mainWindow() { return window(L"Ondrel"); }
+
+    // True when the program has ended, with its exit code.
+    bool ended(DWORD* exitCode = nullptr) {
+        if (WaitForSingleObject(m_process.hProcess,
+                                static_cast<DWORD>(std::chrono::milliseconds(kPatience).count())) !=
+            WAIT_OBJECT_0)
+            return false;
+        if (exitCode != nullptr)
+            GetExitCodeProcess(m_process.hProcess, exitCode);
+        return true;
+    }
+
+    std::string converterCalls() const { return readFile(m_program + L"\\converter-calls.txt"); }
+
+private:
+    std::wstring m_root;
+    std::wstring m_program;
+    std::wstring m_temp;
+    std::wstring m_sources;
+    std::wstring m_card;
+    PROCESS_INFORMATION m_process{};
+};
+
+std::wstring logOf(HWND main) {
+    return windowText(control(main, L"Edit"));
+}
+
+bool logEndsWith(HWND main, const std::wstring& tail) {
+    const std::wstring text = logOf(main);
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Runs a batch: START!, then waits for FINISH.
+bool runBatch(HWND main) {
+    HWND start = control(main, L"Button", L"START!");
+    if (start == nullptr)
+        return false;
+    click(start);
+    return waitFor([&] { return windowText(start) == L"FINISH"; });
+}
+
+void finish(Scene& scene, HWND main) {
+    HWND button = control(main, L"Button", L"FINISH");
+    CHECK(button != nullptr);
+    if (button != nullptr)
+        click(button);
+    DWORD exitCode = 99;
+    CHECK(scene.ended(&exitCode));
+    CHECK_EQ(exitCode, DWORD(0));
+}
+
+std::string ffmpegLine(const Scene& scene, const std::wstring& source, const std::wstring& base) {
+    return narrow(L"\"" + scene.program() + L"\\ffmpeg.exe\" -vn -ab 128k -ar 44100 -i \"" +
+                  source + L"\" \"" + scene.temp() + L"\\" + base + L".mp4\"") +
+           "\n";
+}
+
+std::string kdhLine(const Scene& scene, const std::wstring& source, const std::wstring& base) {
+    return narrow(L"\"" + scene.program() +
+                  L"\\kdh.exe\" -maxfr 30 -bitexact -vcodec h264 -coder 1 -bufsize 128 "
+                  L"-g 250 -s 320x240 -b 384 -acodec aac -ac 2 -ar 48000 -ab 64 -f mp4 -i \"" +
+                  source + L"\" \"" + scene.temp() + L"\\" + base + L".mp4\"") +
+           "\n";
+}
+
+void needCard(const Scene& scene) {
+    if (scene.card().empty())
+        contract::skip("ONDREL_TEST_CARD_DRIVE names no memory card drive");
+}
+
+struct ComScope {
+    ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComScope() { CoUninitialize(); }
+};
+
+struct Shortcut {
+    bool read = false;
+    std::wstring target;
+    std::wstring workingFolder;
+    std::wstring description;
+};
+
+Shortcut readShortcut(const std::wstring& path) {
+    ComScope com;
+    Shortcut result;
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return result;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+            wchar_t text[MAX_PATH * 4] = {};
+            result.read = true;
+            if (SUCCEEDED(link->GetPath(text, MAX_PATH * 4, nullptr, SLGP_RAWPATH)))
+                result.target = text;
+            text[0] = L'\0';
+            if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH * 4)))
+                result.workingFolder = text;
+            text[0] = L'\0';
+            if (SUCCEEDED(link->GetDescription(text, MAX_PATH * 4)))
+                result.description = text;
+        }
+        file->Release();
+    }
+    link->Release();
+    return result;
+}
+
+} // namespace
+
+CONTRACT_TEST(e2e_no_arguments_shows_the_instructions_and_finish_saves_the_setting) {
+    Scene scene;
+    storeKdh(nullptr);
+    CHECK(scene.start(L""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    CHECK(waitFor([&] { return logOf(main) == kInstructions; }));
+    CHECK_EQ(narrow(logOf(main)), narrow(kInstructions));
+    CHECK(control(main, L"Button", L"FINISH") != nullptr);
+    CHECK(control(main, L"Button", L"About this software") != nullptr);
+    CHECK(control(main, L"Button", L"Setting") != nullptr);
+    CHECK(control(main, L"Button", L"File to transfer") != nullptr);
+    CHECK(control(main, L"Button", L"Message") != nullptr);
+    // Nothing stored: KDH mode starts ticked, and FINISH stores it.
+    HWND kdh = control(main, L"Button", L"KDH mode.");
+    CHECK(kdh != nullptr && isChecked(kdh));
+    HWND desktop =
+        control(main, L"Button", L"Do not transfer to DS, output file(s) to the Desktop.");
+    CHECK(desktop != nullptr && !isChecked(desktop));
+    finish(scene, main);
+    CHECK_EQ(storedKdh(), std::string("2"));
+}
+
+CONTRACT_TEST(e2e_the_close_box_saves_the_setting_too) {
+    Scene scene;
+    storeKdh("1");
+    CHECK(scene.start(L""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    HWND kdh = control(main, L"Button", L"KDH mode.");
+    CHECK(kdh != nullptr);
+    CHECK(!isChecked(kdh));
+    click(kdh);
+    CHECK(waitFor([&] { return isChecked(kdh); }));
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD exitCode = 99;
+    CHECK(scene.ended(&exitCode));
+    CHECK_EQ(exitCode, DWORD(0));
+    CHECK_EQ(storedKdh(), std::string("2"));
+}
+
+CONTRACT_TEST(e2e_files_with_spaces_are_listed) {
+    Scene scene;
+    const std::wstring first = scene.source(L"a song.mp3");
+    const std::wstring second = scene.source(L"another tune.mp3");
+    CHECK(scene.start(L"\"" + first + L"\" \"" + second + L"\""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    const std::wstring listing = first + L"\r\n" + second + L"\r\n**Number of file(s): 2";
+    CHECK(waitFor([&] { return logOf(main) == listing; }));
+    CHECK_EQ(narrow(logOf(main)), narrow(listing));
+    CHECK(control(main, L"Button", L"START!") != nullptr);
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(scene.ended());
+}
+
+CONTRACT_TEST(e2e_a_folder_among_the_files_is_refused_once) {
+    Scene scene;
+    const std::wstring file = scene.source(L"song.mp3");
+    const std::wstring folder = scene.folder(L"An Album");
+    CHECK(scene.start(L"\"" + file + L"\" \"" + folder + L"\""));
+    const std::wstring text = answerMessageBox(scene.processId());
+    CHECK_EQ(narrow(text),
+             narrow(folder + L"\r\n\r\nI'm sorry. This software cannot handle folder(s)."));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    CHECK(waitFor([&] { return control(main, L"Button", L"FINISH") != nullptr; }));
+    CHECK(topLevelWindows(scene.processId(), L"Ondrel", L"#32770").empty());
+    finish(scene, main);
+}
+
+CONTRACT_TEST(e2e_a_batch_onto_the_card_in_default_mode) {
+    Scene scene;
+    needCard(scene);
+    storeKdh("1");
+    const std::wstring song = scene.source(L"first song.mp3");
+    CHECK(scene.start(L"\"" + song + L"\""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    CHECK(runBatch(main));
+    const std::wstring log =
+        song + L"\r\n**Number of file(s): 1\r\nNo. 1: " + song + L"... SUCCESS\r\n**Finished**";
+    CHECK_EQ(narrow(logOf(main)), narrow(log));
+    CHECK_EQ(narrow(windowText(
+                 control(main, L"Static", L"Finished transferring the music file(s) to DS."))),
+             std::string("Finished transferring the music file(s) to DS."));
+    CHECK_EQ(scene.converterCalls(), ffmpegLine(scene, song, L"first song"));
+    CHECK(fileExists(scene.card() + L"\\Music\\first song.mp4"));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\first song.mp4"), "converted: " + narrow(song));
+    // After a batch both options stay greyed.
+    CHECK(!IsWindowEnabled(control(main, L"Button", L"KDH mode.")));
+    finish(scene, main);
+    CHECK_EQ(storedKdh(), std::string("1"));
+}
+
+CONTRACT_TEST(e2e_a_batch_in_kdh_mode) {
+    Scene scene;
+    needCard(scene);
+    storeKdh("2");
+    const std::wstring song = scene.source(L"kdh song.mp3");
+    CHECK(scene.start(L"\"" + song + L"\""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    CHECK(runBatch(main));
+    CHECK(logEndsWith(main, L"No. 1: " + song + L"... SUCCESS\r\n**Finished**"));
+    CHECK_EQ(scene.converterCalls(), kdhLine(scene, song, L"kdh song"));
+    CHECK(fileExists(scene.card() + L"\\Music\\kdh song.mp4"));
+    finish(scene, main);
+}
+
+CONTRACT_TEST(e2e_a_failing_file_then_a_good_one_and_an_m4a_passed_through) {
+    Scene scene;
+    needCard(scene);
+    storeKdh("1");
+    const std::wstring bad = scene.source(L"fail me.mp3");
+    const std::wstring good = scene.source(L"good one.mp3");
+    const std::wstring m4a = scene.source(L"already.m4a", "m4a content");
+    CHECK(scene.start(L"\"" + bad + L"\" \"" + good + L"\" \"" + m4a + L"\""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    CHECK(runBatch(main));
+    CHECK(logEndsWith(main, L"No. 1: " + bad + L"... FAIL\r\nNo. 2: " + good +
+                                L"... SUCCESS\r\nNo. 3: " + m4a + L"... SUCCESS\r\n**Finished**"));
+    // The .m4a is copied as it is, without a converter.
+    CHECK_EQ(scene.converterCalls(),
+             ffmpegLine(scene, bad, L"fail me") + ffmpegLine(scene, good, L"good one"));
+    CHECK(!fileExists(scene.card() + L"\\Music\\fail me.mp4"));
+    CHECK(fileExists(scene.card() + L"\\Music\\good one.mp4"));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\already.mp4"), std::string("m4a content"));
+    finish(scene, main);
+}
+
+CONTRACT_TEST(e2e_output_to_the_desktop) {
+    Scene scene;
+    storeKdh("1");
+    const std::wstring desktopFile = knownFolder(FOLDERID_Desktop) + L"\\desk song.mp4";
+    DeleteFileW(desktopFile.c_str());
+    const std::wstring song = scene.source(L"desk song.mp3");
+    CHECK(scene.start(L"\"" + song + L"\""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    HWND toDesktop =
+        control(main, L"Button", L"Do not transfer to DS, output file(s) to the Desktop.");
+    CHECK(toDesktop != nullptr);
+    click(toDesktop);
+    CHECK(waitFor([&] { return isChecked(toDesktop); }));
+    CHECK(runBatch(main));
+    CHECK(logEndsWith(main, L"... SUCCESS\r\n**Finished**"));
+    CHECK(fileExists(desktopFile));
+    CHECK(scene.card().empty() || !fileExists(scene.card() + L"\\Music\\desk song.mp4"));
+    finish(scene, main);
+    DeleteFileW(desktopFile.c_str());
+}
+
+CONTRACT_TEST(e2e_closing_during_a_conversion_ends_the_program_and_the_converter) {
+    Scene scene;
+    needCard(scene);
+    storeKdh("1");
+    const std::wstring song = scene.source(L"never ending.mp3");
+    CHECK(scene.start(L"\"" + song + L"\""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    click(control(main, L"Button", L"START!"));
+    const std::wstring pidFile = scene.program() + L"\\converter-pid.txt";
+    CHECK(waitFor([&] { return !readFile(pidFile).empty(); }));
+    const DWORD converterId =
+        static_cast<DWORD>(std::strtoul(readFile(pidFile).c_str(), nullptr, 10));
+    HANDLE converter = OpenProcess(SYNCHRONIZE, FALSE, converterId);
+    CHECK(converter != nullptr);
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD exitCode = 99;
+    CHECK(scene.ended(&exitCode));
+    CHECK_EQ(exitCode, DWORD(0));
+    if (converter != nullptr) {
+        CHECK_EQ(WaitForSingleObject(converter, 30000), DWORD(WAIT_OBJECT_0));
+        CloseHandle(converter);
+    }
+    CHECK_EQ(storedKdh(), std::string("1"));
+}
+
+CONTRACT_TEST(e2e_setting_creates_and_deletes_both_shortcuts) {
+    Scene scene;
+    const std::wstring desktopLink = knownFolder(FOLDERID_Desktop) + L"\\Ondrel.lnk";
+    const std::wstring sendToLink = knownFolder(FOLDERID_SendTo) + L"\\Ondrel.lnk";
+    DeleteFileW(desktopLink.c_str());
+    DeleteFileW(sendToLink.c_str());
+    CHECK(scene.start(L""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+
+    click(control(main, L"Button", L"Setting"));
+    HWND setting = scene.window(L"Setting");
+    CHECK(setting != nullptr);
+    if (setting == nullptr)
+        return;
+    CHECK(waitFor([&] { return !IsWindowEnabled(main); }));
+    CHECK(isChecked(control(setting, L"Button", L"No")));
+    CHECK(isChecked(control(setting, L"Button", L"disabled")));
+    // The disabled main window refuses to close while Setting is open.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 30000, &ignored);
+    CHECK(IsWindowVisible(main));
+    CHECK(WaitForSingleObject(OpenProcess(SYNCHRONIZE, FALSE, scene.processId()), 0) ==
+          WAIT_TIMEOUT);
+
+    click(control(setting, L"Button", L"Yes"));
+    click(control(setting, L"Button", L"enabled"));
+    click(control(setting, L"Button", L"Set"));
+    CHECK(waitFor([&] { return !IsWindowVisible(setting) || !IsWindow(setting); }));
+    CHECK(waitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+    CHECK(fileExists(desktopLink));
+    CHECK(fileExists(sendToLink));
+    for (const std::wstring& link : {desktopLink, sendToLink}) {
+        const Shortcut shortcut = readShortcut(link);
+        CHECK(shortcut.read);
+        CHECK_EQ(narrow(shortcut.target), narrow(scene.program() + L"\\Ondrel.exe"));
+        CHECK_EQ(narrow(shortcut.workingFolder), narrow(scene.program()));
+        CHECK_EQ(narrow(shortcut.description), std::string(""));
+    }
+
+    click(control(main, L"Button", L"Setting"));
+    setting = scene.window(L"Setting");
+    CHECK(setting != nullptr);
+    if (setting == nullptr)
+        return;
+    CHECK(isChecked(control(setting, L"Button", L"Yes")));
+    CHECK(isChecked(control(setting, L"Button", L"enabled")));
+    click(control(setting, L"Button", L"No"));
+    click(control(setting, L"Button", L"disabled"));
+    click(control(setting, L"Button", L"Set"));
+    CHECK(waitFor([&] { return !fileExists(desktopLink) && !fileExists(sendToLink); }));
+    CHECK(waitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+    finish(scene, main);
+}
+
+CONTRACT_TEST(e2e_about_disables_the_main_window_and_closes_on_space_and_enter) {
+    Scene scene;
+    CHECK(scene.start(L""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    for (const WPARAM closingKey : {WPARAM(VK_SPACE), WPARAM(VK_RETURN)}) {
+        click(control(main, L"Button", L"About this software"));
+        HWND about = scene.window(L"About this software.");
+        CHECK(about != nullptr);
+        if (about == nullptr)
+            return;
+        CHECK(waitFor([&] { return !IsWindowEnabled(main); }));
+        HWND close = control(about, L"Button", L"Close");
+        CHECK(close != nullptr);
+        const std::wstring text = windowText(control(about, L"Static"));
+        CHECK(text.rfind(L"Version 3.1.1\r\nThank you for using my application.", 0) == 0);
+        // Escape does nothing. The style change posted after it shows when
+        // the program has handled it.
+        pressKey(close, VK_ESCAPE);
+        PostMessageW(close, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+        CHECK(waitFor(
+            [&] { return (GetWindowLongW(close, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }));
+        CHECK(IsWindowVisible(about));
+        CHECK(!IsWindowEnabled(main));
+        pressKey(close, closingKey);
+        CHECK(waitFor([&] { return !IsWindow(about) || !IsWindowVisible(about); }));
+        CHECK(waitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+    }
+    finish(scene, main);
+}
