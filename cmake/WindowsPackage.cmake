@@ -1,5 +1,6 @@
 # The Windows download, Ondrel-<version>-win64.zip, made by
-#   cmake --build <Windows build> --target package
+#   cmake --build <Windows build> --target Ondrel ondrel_ffmpeg_adapter ondrel_kdh_adapter
+#   cd <Windows build> && cpack -G ZIP
 # It holds what the build installs (Ondrel.exe when the build makes it, the
 # two converters), the README for Windows users and an ffmpeg\bin\ folder that
 # holds only a note on what goes there. No FFmpeg binary is shipped.
@@ -17,6 +18,10 @@ endfunction()
 ondrel_windows_text(${CMAKE_SOURCE_DIR}/packaging/windows/README.txt . README.txt)
 ondrel_windows_text(${CMAKE_SOURCE_DIR}/packaging/windows/ffmpeg-bin.txt ffmpeg/bin
                     "Put FFmpeg here.txt")
+
+# Packing needs only what is installed, built beforehand (cmake --build <build>
+# --target Ondrel ondrel_ffmpeg_adapter ondrel_kdh_adapter), not every test.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Ondrel)
