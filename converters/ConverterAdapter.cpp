@@ -1,16 +1,12 @@
 #include "converters/ConverterAdapter.h"
 
-#include "converters/ExecutableSearch.h"
+#include "converters/FfmpegSearch.h"
+#include "converters/FileSystem.h"
 #include "converters/PartialOutput.h"
 #include "converters/SupervisedChild.h"
 #include "converters/Words.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-#include <system_error>
+#include <stdexcept>
 
 namespace ondrel::converters {
 
@@ -20,34 +16,25 @@ constexpr int kUsageError = 2;
 constexpr int kNoFfmpeg = 127;
 
 std::string programName(const std::string& token) {
-    const std::size_t slash = token.rfind('/');
-    return slash == std::string::npos ? token : token.substr(slash + 1);
-}
-
-bool sameFile(const std::string& first, const std::string& second) {
-    struct stat one {};
-    struct stat two {};
-    return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &two) == 0 &&
-           one.st_dev == two.st_dev && one.st_ino == two.st_ino;
-}
-
-// A source converted onto itself is still read by ffmpeg, and replaced only
-// by the finished result.
-void removeStaleOutput(const ConversionPaths& paths, const std::string& name,
-                       std::ostream& errors) {
-    struct stat info {};
-    if (::lstat(paths.output.c_str(), &info) != 0 || S_ISDIR(info.st_mode) ||
-        sameFile(paths.source, paths.output))
-        return;
-    if (::unlink(paths.output.c_str()) != 0)
-        errors << name << ": cannot remove the older " << paths.output << ": "
-               << std::strerror(errno) << '\n';
+    const std::size_t separator = lastSeparator(token);
+    return separator == std::string::npos ? token : token.substr(separator + 1);
 }
 
 } // namespace
 
 ConverterAdapter::ConverterAdapter(ArgumentForm form, std::vector<std::string> outputOptions)
     : m_form(std::move(form)), m_outputOptions(std::move(outputOptions)) {}
+
+std::vector<std::string> ConverterAdapter::translate(const ConversionPaths& paths,
+                                                     const std::string& writerPath) const {
+    // Never a question on the terminal, only errors on it; "file:" keeps a
+    // name with a colon from being taken for a protocol.
+    std::vector<std::string> arguments = splitWords("-nostdin -hide_banner -loglevel error -y -i");
+    arguments.push_back("file:" + paths.source);
+    arguments.insert(arguments.end(), m_outputOptions.begin(), m_outputOptions.end());
+    arguments.push_back("file:" + writerPath);
+    return arguments;
+}
 
 int ConverterAdapter::run(const std::vector<std::string>& arguments, const std::string& searchPath,
                           std::ostream& errors) const {
@@ -61,13 +48,32 @@ int ConverterAdapter::run(const std::vector<std::string>& arguments, const std::
         return kUsageError;
     }
 
+    // ffmpeg would read the file while it replaces it, and the user's file
+    // would become its own conversion.
+    if (sameFile(paths->source, paths->output)) {
+        errors << name << ": the output " << paths->output
+               << " is the same file as the source; nothing written\n";
+        return 1;
+    }
+
     // Whatever stands under the output name now is not the result of this
     // run; left there it would pass for one if the conversion fails.
-    removeStaleOutput(*paths, name, errors);
+    const std::string removeError = removeFileAt(paths->output);
+    if (!removeError.empty())
+        errors << name << ": cannot remove the older " << paths->output << ": " << removeError
+               << '\n';
 
-    const auto ffmpeg = ExecutableSearch(searchPath, "/proc/self/exe").find("ffmpeg");
+    // A FIFO or a device would have ffmpeg wait or read for ever.
+    const std::string problem = sourceProblem(paths->source);
+    if (!problem.empty()) {
+        errors << name << ": cannot convert " << paths->source << ": " << problem
+               << "; no output written\n";
+        return 1;
+    }
+
+    const auto ffmpeg = findFfmpeg(searchPath);
     if (!ffmpeg) {
-        errors << name << ": no ffmpeg program found on PATH; install ffmpeg to convert\n";
+        errors << name << ": " << ffmpegMissingMessage() << '\n';
         return kNoFfmpeg;
     }
 
@@ -77,14 +83,9 @@ int ConverterAdapter::run(const std::vector<std::string>& arguments, const std::
         SupervisedChild child;
         PartialOutput output(paths->output);
 
-        // Never a question on the terminal, only errors on it; "file:" keeps
-        // a name with a colon from being taken for a protocol.
         std::vector<std::string> command{*ffmpeg};
-        for (const std::string& word : splitWords("-nostdin -hide_banner -loglevel error -y -i"))
-            command.push_back(word);
-        command.push_back("file:" + paths->source);
-        command.insert(command.end(), m_outputOptions.begin(), m_outputOptions.end());
-        command.push_back("file:" + output.writerPath());
+        for (std::string& argument : translate(*paths, output.writerPath()))
+            command.push_back(std::move(argument));
 
         const SupervisedChild::Outcome outcome = child.run(*ffmpeg, command);
         if (outcome.interruptedBy != 0) {
@@ -103,7 +104,7 @@ int ConverterAdapter::run(const std::vector<std::string>& arguments, const std::
         }
         output.commit();
         return 0;
-    } catch (const std::system_error& error) {
+    } catch (const std::runtime_error& error) {
         errors << name << ": " << error.what() << '\n';
         return 1;
     }

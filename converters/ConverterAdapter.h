@@ -13,7 +13,8 @@ namespace ondrel::converters {
 //
 // What the caller relies on is the output file alone: it exists after we end
 // exactly when the conversion worked. So an older file of that name is
-// removed first, and ffmpeg writes to a partial file that becomes the output
+// removed first, a source that is the output itself or no regular file is
+// refused before anything is touched, and ffmpeg writes to a partial file that becomes the output
 // only after a clean exit with something written.
 class ConverterAdapter {
 public:
@@ -25,6 +26,11 @@ public:
     // exit code; every failure is explained on errors.
     int run(const std::vector<std::string>& arguments, const std::string& searchPath,
             std::ostream& errors) const;
+
+    // What ffmpeg is started with after its program name: the source read
+    // from paths.source, the result written to writerPath.
+    std::vector<std::string> translate(const ConversionPaths& paths,
+                                       const std::string& writerPath) const;
 
 private:
     ArgumentForm m_form;

@@ -1,37 +1,41 @@
 #include "converters/PartialOutput.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "converters/FileSystem.h"
 
-#include <cerrno>
 #include <random>
-#include <system_error>
 
 namespace ondrel::converters {
 
 namespace {
 
-std::system_error systemError(const std::string& what) {
-    return std::system_error(errno, std::generic_category(), what);
+// Longer names get a partial name of their own length, not 19 bytes more:
+// the folder may allow no more than the final name holds (255 bytes on
+// Linux, 255 UTF-16 units on Windows; a UTF-8 name is never shorter).
+constexpr std::size_t kLongestNameKept = 200;
+
+// Built, not assigned: GCC 12 at -O2 warns falsely (-Wrestrict) on assignments here.
+std::string folderOf(const std::string& path) {
+    const std::size_t separator = lastSeparator(path);
+    if (separator == std::string::npos)
+        return std::string(1, '.');
+    // "/" and "C:\" are folders whose separator belongs to their name.
+    const bool root = separator == 0 || path[separator - 1] == ':';
+    return path.substr(0, root ? separator + 1 : separator);
 }
 
-// The new file gets the permissions any file created here would get, not the
-// owner-only mode of a temporary file.
-mode_t creationMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+std::string nameOf(const std::string& path) {
+    const std::size_t separator = lastSeparator(path);
+    return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 } // namespace
 
-PartialOutput::PartialOutput(std::string finalPath) : m_finalPath(std::move(finalPath)) {
-    const std::size_t slash = m_finalPath.rfind('/');
-    m_folder = slash == std::string::npos ? std::string(".")
-               : slash == 0               ? std::string("/")
-                                          : m_finalPath.substr(0, slash);
-    m_name = slash == std::string::npos ? m_finalPath : m_finalPath.substr(slash + 1);
+PartialOutput::PartialOutput(std::string finalPath)
+    : m_finalPath(std::move(finalPath)), m_folder(folderOf(m_finalPath)),
+      m_name(nameOf(m_finalPath)) {
+    const std::size_t separator = lastSeparator(m_finalPath);
+    if (separator != std::string::npos)
+        m_separator = m_finalPath[separator];
     if (!openNameless())
         createNamed();
 }
@@ -40,45 +44,16 @@ PartialOutput::~PartialOutput() {
     discard();
 }
 
-bool PartialOutput::openNameless() {
-    const int descriptor = ::open(m_folder.c_str(), O_TMPFILE | O_RDWR, 0666);
-    if (descriptor < 0)
-        return false; // not offered by this file system: fall back to a named file
-    // The writer reaches the file through /proc; without it the name is useless.
-    if (::access(("/proc/self/fd/" + std::to_string(descriptor)).c_str(), W_OK) != 0) {
-        ::close(descriptor);
-        return false;
-    }
-    m_descriptor = descriptor;
-    return true;
-}
-
-void PartialOutput::createNamed() {
-    std::string pattern = partialPrefix() + "XXXXXX.mp4";
-    const int descriptor = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
-    if (descriptor < 0)
-        throw systemError("cannot create a file in " + m_folder);
-    ::fchmod(descriptor, creationMode());
-    ::close(descriptor);
-    m_namedPath = pattern;
-}
-
-std::string PartialOutput::writerPath() const {
-    if (m_namedPath.empty())
-        return "/proc/self/fd/" + std::to_string(m_descriptor);
-    return m_namedPath;
-}
-
-bool PartialOutput::hasContent() const {
-    struct stat info {};
-    const int result =
-        m_namedPath.empty() ? ::fstat(m_descriptor, &info) : ::stat(m_namedPath.c_str(), &info);
-    return result == 0 && S_ISREG(info.st_mode) && info.st_size > 0;
+std::string PartialOutput::inFolder(const std::string& name) const {
+    const char last = m_folder.back();
+    const bool separated = last == m_separator || last == '/';
+    return separated ? m_folder + name : m_folder + m_separator + name;
 }
 
 std::string PartialOutput::partialPrefix() const {
-    const std::string separator = m_folder.back() == '/' ? "" : "/";
-    return m_folder + separator + "." + m_name + ".partial-";
+    if (m_name.size() > kLongestNameKept)
+        return inFolder(".partial-");
+    return inFolder("." + m_name + ".partial-");
 }
 
 std::string PartialOutput::freshName() const {
@@ -89,49 +64,6 @@ std::string PartialOutput::freshName() const {
     for (char& letter : suffix)
         letter = kLetters[pick(device)];
     return partialPrefix() + suffix + ".mp4";
-}
-
-void PartialOutput::commit() {
-    if (m_namedPath.empty()) {
-        // A nameless file can only be linked under a name that is free; the
-        // final name may be taken, so link it beside and rename over.
-        const std::string source = "/proc/self/fd/" + std::to_string(m_descriptor);
-        for (int attempt = 0;; ++attempt) {
-            std::string candidate = freshName();
-            if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, candidate.c_str(),
-                         AT_SYMLINK_FOLLOW) == 0) {
-                m_namedPath = std::move(candidate);
-                break;
-            }
-            if (errno != EEXIST || attempt == 20) {
-                const std::system_error error = systemError("cannot name " + m_finalPath);
-                discard();
-                throw error;
-            }
-        }
-    }
-    if (::rename(m_namedPath.c_str(), m_finalPath.c_str()) != 0) {
-        const std::system_error error = systemError("cannot write " + m_finalPath);
-        discard();
-        throw error;
-    }
-    m_namedPath.clear();
-    m_settled = true;
-    if (m_descriptor >= 0) {
-        ::close(m_descriptor);
-        m_descriptor = -1;
-    }
-}
-
-void PartialOutput::discard() noexcept {
-    if (m_settled)
-        return;
-    m_settled = true;
-    if (!m_namedPath.empty())
-        ::unlink(m_namedPath.c_str());
-    if (m_descriptor >= 0)
-        ::close(m_descriptor); // a nameless file vanishes with its last descriptor
-    m_descriptor = -1;
 }
 
 } // namespace ondrel::converters

@@ -12,10 +12,12 @@ namespace ondrel::converters {
 //
 // Where the file system allows it the file has no name at all until commit
 // (O_TMPFILE), so even a converter killed outright leaves nothing behind;
-// elsewhere it is a hidden ".<name>.partial-XXXXXX.mp4".
+// elsewhere it is a hidden ".<name>.partial-XXXXXX.mp4", or ".partial-XXXXXX.mp4"
+// for a long name, so that the partial name fits wherever the final one does.
 class PartialOutput {
 public:
-    // Throws std::system_error when the folder of finalPath cannot take the file.
+    // Throws std::runtime_error (std::system_error on POSIX) when the folder of finalPath cannot
+    // take the file.
     explicit PartialOutput(std::string finalPath);
     ~PartialOutput();
     PartialOutput(const PartialOutput&) = delete;
@@ -27,7 +29,7 @@ public:
     // True when something was written.
     bool hasContent() const;
     // Puts the finished file under the final name, replacing a file there.
-    // Throws std::system_error; the partial file is then gone.
+    // Throws std::runtime_error (std::system_error on POSIX); the partial file is then gone.
     void commit();
     // Removes the partial file; also done by the destructor unless committed.
     void discard() noexcept;
@@ -37,13 +39,16 @@ private:
     void createNamed();
     // Partial files are named ".<name>.partial-" plus a unique part plus ".mp4".
     std::string partialPrefix() const;
+    // The folder joined with a name in it.
+    std::string inFolder(const std::string& name) const;
     std::string freshName() const;
 
     std::string m_finalPath;
     std::string m_folder;
     std::string m_name;
+    char m_separator = '/';
     std::string m_namedPath; // empty while the file has no name
-    int m_descriptor = -1;
+    int m_descriptor = -1;   // a nameless file's, where the system offers them
     bool m_settled = false;
 };
 

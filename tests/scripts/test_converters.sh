@@ -30,12 +30,7 @@ KDH_OPTIONS=(-maxfr 30 -bitexact -vcodec h264 -coder 1 -bufsize 128 -g 250 -s 32
 work=$(mktemp -d)
 media="$work/music with spaces"
 out="$work/out put"
-helpers=()
-cleanup() {
-    for pid in "${helpers[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'rm -rf "$work"' EXIT
 mkdir -p "$media" "$out"
 
 # shellcheck source=tests/scripts/checks.sh
@@ -143,6 +138,80 @@ test_failures() {
     check "failures: no partial files left" no_partial_files "$out"
 }
 
+# --- sources and outputs that are not what they seem ------------------------
+
+# refused_at_once ADAPTER SOURCE OUTPUT: the adapter fails on its own, well
+# within the limit; a conversion that blocks or reads for ever runs into the
+# limit instead.
+refused_at_once() {
+    local options=("${DEFAULT_OPTIONS[@]}")
+    [ "$1" = kdh.exe ] && options=("${KDH_OPTIONS[@]}")
+    timeout -k 5 30 "$bin/$1" "${options[@]}" -i "$2" "$3" 2>"$work/stderr"
+    local status=$?
+    [ "$status" -ne 0 ] && [ "$status" -ne 124 ] && [ "$status" -ne 137 ]
+}
+
+test_unusual_sources() {
+    mkfifo "$media/pipe.mp3"
+    check "FIFO source: refused at once" refused_at_once ffmpeg.exe "$media/pipe.mp3" \
+        "$out/pipe.mp4"
+    check "FIFO source: reason on stderr" mentions "$work/stderr" "not a regular file"
+    check "FIFO source: no output file" no_file "$out/pipe.mp4"
+    check "FIFO source (kdh): refused at once" refused_at_once kdh.exe "$media/pipe.mp3" \
+        "$out/pipe.mp4"
+
+    ln -s /dev/zero "$media/zero.mp3"
+    check "link to /dev/zero: refused at once" refused_at_once ffmpeg.exe "$media/zero.mp3" \
+        "$out/zero.mp4"
+    check "link to /dev/zero: no output file" no_file "$out/zero.mp4"
+    check "link to /dev/zero (kdh): refused at once" refused_at_once kdh.exe "$media/zero.mp3" \
+        "$out/zero.mp4"
+
+    check "folder source: refused at once" refused_at_once ffmpeg.exe "$media" "$out/media.mp4"
+    check "folder source: no output file" no_file "$out/media.mp4"
+
+    # A link to a regular file is what a user's music folder often holds.
+    ln -s "$media/song.mp3" "$media/linked.mp3"
+    check "link to a song: converts" run_default "$media/linked.mp3" "$out/linked.mp4"
+    check "link to a song: output written" [ -s "$out/linked.mp4" ]
+}
+
+test_output_is_source() {
+    local same="$out/same.mp4"
+    cp "$media/clip.mp4" "$same"
+    cp "$same" "$work/same.original"
+    check "output is the source: refused" fails run_default "$same" "$same"
+    check "output is the source: reason on stderr" mentions "$work/stderr" "same file"
+    check "output is the source: file unchanged" cmp -s "$same" "$work/same.original"
+    check "output is the source (kdh): refused" fails run_kdh "$same" "$same"
+    check "output is the source (kdh): file unchanged" cmp -s "$same" "$work/same.original"
+
+    # The same file under other names: the identity decides, not the text.
+    check "source by another path: refused" fails run_default "$out/../out put/same.mp4" "$same"
+    check "source by another path: file unchanged" cmp -s "$same" "$work/same.original"
+    ln "$same" "$out/hard link.mp4"
+    check "output is a hard link of the source: refused" \
+        fails run_default "$same" "$out/hard link.mp4"
+    check "hard link: both names unchanged" cmp -s "$out/hard link.mp4" "$work/same.original"
+    ln -s "$same" "$out/soft link.mp4"
+    check "output is a symbolic link to the source: refused" \
+        fails run_default "$same" "$out/soft link.mp4"
+    check "symbolic link: source unchanged" cmp -s "$same" "$work/same.original"
+    check "same file: no partial files left" no_partial_files "$out"
+}
+
+# Linux takes names of up to 255 bytes; the output may use all of them.
+test_long_names() {
+    local long
+    long=$(printf 'n%.0s' $(seq 251))
+    check "255-byte output name: converts" run_default "$media/song.mp3" "$out/$long.mp4"
+    check "255-byte output name: output written" [ -s "$out/$long.mp4" ]
+    long=$(printf 'k%.0s' $(seq 233))
+    check "237-byte output name (kdh): converts" run_kdh "$media/song.mp3" "$out/$long.mp4"
+    check "237-byte output name (kdh): output written" [ -s "$out/$long.mp4" ]
+    check "long names: no partial files left" no_partial_files "$out"
+}
+
 # --- argument lists of another form ----------------------------------------
 
 refuses() { # refuses <adapter> <arguments...>: non-zero, a message, no output.
@@ -193,7 +262,8 @@ test_ffmpeg_search() {
 # --- what the adapter makes of ffmpeg's outcome ----------------------------
 
 # A stand-in for ffmpeg: writes FAKE_WRITES (if set) to its output, notes its
-# arguments and how much it could read from standard input, exits FAKE_EXIT.
+# arguments and how much it could read from standard input, exits FAKE_EXIT;
+# with FAKE_HANG set it never ends instead (and says so in $FAKE_LOG.hanging).
 make_fake_ffmpeg() {
     mkdir -p "$work/fake"
     cat >"$work/fake/ffmpeg" <<'FAKE'
@@ -203,6 +273,10 @@ output=${!#}
 printf '%s\n' "$@" >"$FAKE_LOG"
 wc -c | tr -d ' ' >"$FAKE_LOG.stdin"
 [ -n "${FAKE_WRITES:-}" ] && printf '%s' "$FAKE_WRITES" >"${output#file:}"
+if [ -n "${FAKE_HANG:-}" ]; then
+    : >"$FAKE_LOG.hanging"
+    exec sleep 100000
+fi
 exit "$FAKE_EXIT"
 FAKE
     chmod +x "$work/fake/ffmpeg"
@@ -234,15 +308,6 @@ test_ffmpeg_outcome() {
 
 # --- stopped in the middle --------------------------------------------------
 
-# A source that never ends: ffmpeg converts until it is stopped.
-start_endless_source() {
-    mkfifo "$1"
-    # Started directly, not through a function, so that $! is ffmpeg itself.
-    ffmpeg -nostdin -loglevel quiet -y -f lavfi -i sine=frequency=440 -f wav "file:$1" &
-    helpers+=($!)
-    disown $!
-}
-
 # children_of PID: the processes whose parent is PID, read from /proc.
 children_of() {
     local stat line fields
@@ -260,16 +325,18 @@ find_child() {
     [ -n "$child_pid" ]
 }
 
-# stop_mid_conversion SIGNAL NAME: starts a conversion of an endless source,
-# sends the adapter SIGNAL once ffmpeg runs; sets adapter_pid and child_pid.
+# stop_mid_conversion SIGNAL NAME: starts a conversion that never ends (the
+# stand-in ffmpeg, after writing part of a file), sends the adapter SIGNAL once
+# that has happened; sets adapter_pid and child_pid.
 stop_mid_conversion() {
-    start_endless_source "$work/$2.wav"
-    "$bin/ffmpeg.exe" "${DEFAULT_OPTIONS[@]}" -i "$work/$2.wav" "$out/$2.mp4" \
-        2>"$work/stderr" &
+    make_fake_ffmpeg
+    FAKE_HANG=1 FAKE_EXIT=0 FAKE_WRITES="half a file" FAKE_LOG="$work/$2.log" \
+        PATH="$work/fake" "$bin/ffmpeg.exe" "${DEFAULT_OPTIONS[@]}" -i "$media/song.mp3" \
+        "$out/$2.mp4" 2>"$work/stderr" &
     adapter_pid=$!
     child_pid=
-    wait_until 10 find_child
-    sleep 0.5
+    wait_until 30 find_child
+    wait_until 30 [ -e "$work/$2.log.hanging" ]
     kill "-$1" "$adapter_pid"
 }
 
@@ -306,11 +373,12 @@ test_named_partial_file() {
         echo "SKIP: named partial files (a sanitized build cannot run without /proc)"
         return
     fi
-    local folder="$work/named"
+    local folder="$work/named" long
+    long=$(printf 'n%.0s' $(seq 251))
     mkdir -p "$folder"
-    start_endless_source "$work/named-endless.wav"
-    unshare -m --propagation private bash -s -- "$bin" "$work" "$media" "$folder" <<'INNER'
-bin=$1 work=$2 media=$3 folder=$4
+    make_fake_ffmpeg
+    unshare -m --propagation private bash -s -- "$bin" "$work" "$media" "$folder" "$long" <<'INNER'
+bin=$1 work=$2 media=$3 folder=$4 long=$5
 convert() { "$bin/ffmpeg.exe" -vn -ab 128k -ar 44100 -i "$1" "$2" 2>/dev/null; }
 mount -t tmpfs no-proc /proc || exit 3
 convert "$media/song.mp3" "$folder/song.mp4"
@@ -319,8 +387,14 @@ ls -A "$folder" >"$work/named-works.files"
 convert "$media/notes.mp3" "$folder/notes.mp4"
 echo $? >"$work/named-fails.status"
 ls -A "$folder" >"$work/named-fails.files"
-"$bin/ffmpeg.exe" -vn -ab 128k -ar 44100 -i "$work/named-endless.wav" "$folder/endless.mp4" \
-    2>/dev/null &
+mkdir "$folder/long"
+convert "$media/song.mp3" "$folder/long/$long.mp4"
+echo $? >"$work/named-long.status"
+ls -A "$folder/long" >"$work/named-long.files"
+rm -r "$folder/long"
+FAKE_HANG=1 FAKE_EXIT=0 FAKE_WRITES="half a file" FAKE_LOG="$work/named-endless.log" \
+    PATH="$work/fake" "$bin/ffmpeg.exe" -vn -ab 128k -ar 44100 -i "$media/song.mp3" \
+    "$folder/endless.mp4" 2>/dev/null &
 adapter=$!
 for _ in $(seq 100); do
     ls -A "$folder" | grep -q partial && break
@@ -340,6 +414,9 @@ INNER
     check "named: only the output is left" [ "$(cat "$work/named-works.files")" = song.mp4 ]
     check "named: failure reported" [ "$(cat "$work/named-fails.status")" != 0 ]
     check "named: failure leaves nothing" [ "$(cat "$work/named-fails.files")" = song.mp4 ]
+    check "named: 255-byte output name converts" [ "$(cat "$work/named-long.status")" = 0 ]
+    check "named: 255-byte output name, only the output is left" \
+        [ "$(cat "$work/named-long.files")" = "$long.mp4" ]
     check "named: a running conversion writes a hidden partial file" \
         grep -q '^\.endless\.mp4\.partial-......\.mp4$' "$work/named-running.files"
     check "named: stopping is reported" [ "$(cat "$work/named-stopped.status")" != 0 ]
@@ -349,6 +426,9 @@ INNER
 test_default_mode
 test_kdh_mode
 test_failures
+test_unusual_sources
+test_output_is_source
+test_long_names
 test_argument_forms
 test_ffmpeg_search
 test_ffmpeg_outcome

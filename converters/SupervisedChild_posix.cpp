@@ -6,9 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <system_error>
 
 namespace ondrel::converters {
+
+struct SupervisedChild::State {
+    sigset_t handled;
+    sigset_t previousMask;
+};
 
 namespace {
 
@@ -47,27 +53,27 @@ int exitCodeOf(int status) {
 
 } // namespace
 
-SupervisedChild::SupervisedChild() {
-    sigemptyset(&m_handled);
+SupervisedChild::SupervisedChild() : m_state(std::make_unique<State>()) {
+    sigemptyset(&m_state->handled);
     for (const int signal : kForwardedSignals) {
         // A signal our starter chose to ignore (nohup) stays ignored.
         struct sigaction current {};
         if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
-            sigaddset(&m_handled, signal);
+            sigaddset(&m_state->handled, signal);
     }
     // An inherited SIG_IGN would have the kernel reap the child before we see it.
     ::signal(SIGCHLD, SIG_DFL);
-    sigaddset(&m_handled, SIGCHLD);
-    ::sigprocmask(SIG_BLOCK, &m_handled, &m_previousMask);
+    sigaddset(&m_state->handled, SIGCHLD);
+    ::sigprocmask(SIG_BLOCK, &m_state->handled, &m_state->previousMask);
 }
 
 SupervisedChild::~SupervisedChild() {
     // Signals that arrived after the child ended were meant for us: drop them
     // rather than let them end the process while the caller tidies up.
     const timespec noWait{0, 0};
-    while (::sigtimedwait(&m_handled, nullptr, &noWait) > 0) {
+    while (::sigtimedwait(&m_state->handled, nullptr, &noWait) > 0) {
     }
-    ::sigprocmask(SIG_SETMASK, &m_previousMask, nullptr);
+    ::sigprocmask(SIG_SETMASK, &m_state->previousMask, nullptr);
 }
 
 SupervisedChild::Outcome SupervisedChild::run(const std::string& program,
@@ -90,7 +96,7 @@ SupervisedChild::Outcome SupervisedChild::run(const std::string& program,
         throw std::system_error(error, std::generic_category(), "cannot start " + program);
     }
     if (child == 0)
-        becomeChild(program, argv.data(), parent, m_previousMask, reportPipe[1]);
+        becomeChild(program, argv.data(), parent, m_state->previousMask, reportPipe[1]);
 
     ::close(reportPipe[1]);
     int startError = 0;
@@ -104,7 +110,7 @@ SupervisedChild::Outcome SupervisedChild::run(const std::string& program,
     int status = 0;
     for (;;) {
         siginfo_t info{};
-        const int signal = ::sigwaitinfo(&m_handled, &info);
+        const int signal = ::sigwaitinfo(&m_state->handled, &info);
         if (signal < 0)
             continue; // EINTR from a signal outside the set
         if (signal != SIGCHLD) {
