@@ -24,8 +24,8 @@ QString logLine(int number, const std::string& displayName, const char* outcome)
 void checkFinished(BatchHarness& h) {
     QVERIFY2(h.rig.messageBox.texts.isEmpty(),
              qPrintable(h.rig.messageBox.texts.value(0, QString())));
-    QCOMPARE(h.form->Label2->text(), kFinished);
-    QCOMPARE(h.form->Command1->text(), QStringLiteral("FINISH"));
+    QCOMPARE(q(h.form->Label2->text()), kFinished);
+    QCOMPARE(q(h.form->Command1->text()), QStringLiteral("FINISH"));
     QCOMPARE(h.rig.programEnd.calls, 0);
     QVERIFY2(h.rig.messageBox.texts.isEmpty(),
              qPrintable(h.rig.messageBox.texts.value(0, QString())));
@@ -174,7 +174,7 @@ void HostileMachineTest::unreadableSettingsFileIsReplacedOnClose() {
     BatchHarness::writeText(h.rig.configFile(), std::string(noise, sizeof noise - 1));
     h.load("   ", true);
 
-    h.form->close();
+    h.form->window().close();
 
     QVERIFY2(h.rig.messageBox.texts.isEmpty(),
              qPrintable(h.rig.messageBox.texts.value(0, QString())));
