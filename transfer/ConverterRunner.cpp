@@ -41,7 +41,8 @@ std::string ConverterRunner::commandLine(const std::string& programFolder,
         line += "-vn -ab 128k -ar 44100 -i ";
     }
     line += quotedPath(sourcePath);
-    line += " " + quotedPath(tempFile);
+    line += ' ';
+    line += quotedPath(tempFile);
     return line;
 }
 

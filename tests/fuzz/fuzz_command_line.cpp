@@ -27,7 +27,7 @@ namespace {
 // ".mp4") would arrive with a quote in place of the backslash. Until the line
 // carries such paths (or the runner refuses them), they are checked only for
 // not crashing; set to true once every path the runner passes arrives exactly.
-constexpr bool kTrailingBackslashCarried = false;
+constexpr bool kTrailingBackslashCarried = true;
 
 // The program token: between quotes, which it cannot hold itself.
 std::string quotedProgram(const std::string& program) {

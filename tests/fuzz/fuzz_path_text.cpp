@@ -19,7 +19,7 @@ namespace {
 // card as it is, while FAT stores UTF-16. Until bytes that are not UTF-8 are
 // replaced on the way, only names that are UTF-8 already are checked for it;
 // set to true once they are.
-constexpr bool kCardNamesAreUtf8 = false;
+constexpr bool kCardNamesAreUtf8 = true;
 
 bool storableOnFat(const std::string& name) {
     for (const char c : name) {
