@@ -13,10 +13,15 @@
 #include "platform/Sleeper_win.h"
 #include "platform/WindowSystem_win.h"
 
+#include <memory>
+
 namespace ondrel::platform {
 
 struct NativeServices::Impl {
-    WinWindowSystem windows;
+    // Made when first asked for: becoming DPI aware and registering the
+    // window class change the whole process, which a program that opens no
+    // window (the platform's own tests) must not see.
+    std::unique_ptr<WinWindowSystem> windows;
     WinMessageBox messageBox;
     WinFileSystem fileSystem;
     WinEnvironment environment;
@@ -39,7 +44,9 @@ Services NativeServices::services() {
 }
 
 WindowSystem& NativeServices::windows() {
-    return m_impl->windows;
+    if (!m_impl->windows)
+        m_impl->windows = std::make_unique<WinWindowSystem>();
+    return *m_impl->windows;
 }
 
 MessageBox& NativeServices::messageBox() {
