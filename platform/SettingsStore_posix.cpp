@@ -22,13 +22,11 @@ QString qt(const std::string& text) {
 }
 
 // The file is ours and holds our one value: one that Qt cannot parse would
-// fail every later save, so it is replaced by the value alone, whole or not
-// at all. Section, key and value are plain words that need no escaping.
-void replaceUnreadable(const std::string& path, const std::string& section, const std::string& key,
-                       const std::string& value) {
+// fail every later save, so it is emptied, whole or not at all, and the value
+// saved again by Qt, which escapes whatever the value holds. Until then the
+// file reads as nothing stored, as the unreadable one did.
+void emptyUnreadable(const std::string& path) {
     AtomicFile file(path, "SaveSetting", path, S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
-    const std::string text = "[" + section + "]\n" + key + "=" + value + "\n";
-    file.write(text.data(), text.size());
     file.commit(true);
 }
 
@@ -69,17 +67,29 @@ std::string PosixSettingsStore::read(const std::string& application, const std::
     return value.isValid() ? value.toString().toStdString() : defaultValue;
 }
 
+namespace {
+
+// One save through Qt; its status tells whether the file could be parsed. The
+// QSettings object is gone when this returns, so that it cannot write over a
+// repair when it ends.
+QSettings::Status saveThroughQt(const std::string& path, const std::string& section,
+                                const std::string& key, const std::string& value) {
+    QSettings settings(qt(path), QSettings::IniFormat);
+    settings.setValue(qt(section) + QLatin1Char('/') + qt(key), qt(value));
+    // QSettings writes through a save file that is flushed before it replaces the old one.
+    settings.sync();
+    return settings.status();
+}
+
+} // namespace
+
 void PosixSettingsStore::write(const std::string& application, const std::string& section,
                                const std::string& key, const std::string& value) {
     const std::string path = filePath(application);
-    QSettings::Status status = QSettings::NoError;
-    {
-        QSettings settings(qt(path), QSettings::IniFormat);
-        settings.setValue(qt(section) + QLatin1Char('/') + qt(key), qt(value));
-        // QSettings writes through a save file that is flushed before it replaces the old one.
-        settings.sync();
-        status = settings.status();
-        // Gone before any repair, so that it cannot write over it when it ends.
+    QSettings::Status status = saveThroughQt(path, section, key, value);
+    if (status == QSettings::FormatError) {
+        emptyUnreadable(path);
+        status = saveThroughQt(path, section, key, value);
     }
     switch (status) {
     case QSettings::NoError:
@@ -87,8 +97,7 @@ void PosixSettingsStore::write(const std::string& application, const std::string
     case QSettings::AccessError:
         throw PlatformError("SaveSetting", path, unwritableReason(path));
     case QSettings::FormatError:
-        replaceUnreadable(path, section, key, value);
-        return;
+        throw PlatformError("SaveSetting", path, "the emptied settings file cannot be parsed");
     }
 }
 

@@ -57,6 +57,19 @@ CONTRACT_TEST(saving_replaces_an_unreadable_settings_file_with_the_value) {
     }
 }
 
+CONTRACT_TEST(a_repair_keeps_a_value_that_needs_escaping_whole) {
+    TempFolder temp;
+    const contract::ScopedVariable config("XDG_CONFIG_HOME", temp / "config");
+    contract::makeFolder(temp / "config");
+    // Written as it stands, the line break would leave "1" as the value and
+    // a line Qt cannot parse after it.
+    const std::string value = "1.a1\n\x02\x7f";
+    contract::writeFile(temp / "config/Zara.ini", std::string("\x0f\0\0", 3));
+    PosixSettingsStore().write("Zara", "Done", "Kdh", value);
+    CHECK_EQ(PosixSettingsStore().read("Zara", "Done", "Kdh", "default"), value);
+    CHECK(contract::folderEntries(temp / "config") == std::vector<std::string>{"Zara.ini"});
+}
+
 CONTRACT_TEST(a_settings_folder_that_cannot_be_written_stays_an_error_with_the_reason) {
     TempFolder temp;
     contract::writeFile(temp / "not a folder", "");
