@@ -29,12 +29,6 @@ using ondrel::fuzz::require;
 
 namespace {
 
-// An argument holding both a quote and a space reaches the tokeniser between
-// quotes with its own quote undoubled, so it splits into other entries. Until
-// the argument text keeps such quotes, those inputs are checked only for
-// crashes; set to true once it does.
-constexpr bool kArgumentTextKeepsQuotes = false;
-
 // A folder tree in which every name exists, stored in upper case, except
 // names holding a '~', which are missing.
 class UpperCaseTree : public ondrel::platform::FileSystem {
@@ -153,6 +147,16 @@ std::string expectedPath(const std::string& argument, const std::string& folder)
     return normal;
 }
 
+std::string withQuotesDoubled(const std::string& text) {
+    std::string doubled;
+    for (const char c : text) {
+        doubled += c;
+        if (c == '"')
+            doubled += '"';
+    }
+    return doubled;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -205,24 +209,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (!fromArguments)
         return 0;
-    bool carried = true;
-    for (const std::string& argument : arguments) {
-        const std::string path = expectedPath(argument, folder);
-        if (path.find('"') != std::string::npos && path.find(' ') != std::string::npos)
-            carried = kArgumentTextKeepsQuotes;
-    }
-    if (!carried)
-        return 0;
     require(static_cast<std::size_t>(list.FileCount) == arguments.size(),
             "one argument gives exactly one entry");
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& path = list.SourcePaths[i];
-        // An argument with a quote may keep its quotes doubled: such an entry
-        // takes the quote road and names no other file.
-        require(path == expectedPath(arguments[i], folder) ||
-                    (arguments[i].find('"') != std::string::npos &&
-                     path.find('"') != std::string::npos),
-                "an entry's path is its argument made absolute");
+        const std::string expected = expectedPath(arguments[i], folder);
+        // A path with a quote and a space keeps its quotes doubled, whether
+        // the quote came from the argument or from the current folder: such
+        // an entry takes the quote road and names no other file.
+        if (expected.find('"') != std::string::npos && expected.find(' ') != std::string::npos) {
+            require(path == withQuotesDoubled(expected), "a quoted path keeps its quotes doubled");
+            require(ondrel::platform::mayNameAnotherFile(path),
+                    "such an entry takes the quote road");
+        } else {
+            require(path == expected, "an entry's path is its argument made absolute");
+        }
     }
     return 0;
 }
