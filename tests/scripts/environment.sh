@@ -32,11 +32,14 @@ clean_environment() {
 }
 
 # Generous limits: a loaded machine starts an X server in seconds, not tenths.
+# -noreset: by default the server resets when its last client leaves, and a
+# client that connects during the reset (the window manager right after the
+# readiness probe, on a loaded machine) is refused.
 start_display() {
     local folder=$1
     : >"$folder/display"
     exec {display_fd}>"$folder/display"
-    Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$folder/xvfb.log" 2>&1 &
+    Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp -noreset >"$folder/xvfb.log" 2>&1 &
     XVFB_PID=$!
     exec {display_fd}>&-
     local deadline=$((SECONDS + 60))

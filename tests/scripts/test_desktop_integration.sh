@@ -150,7 +150,7 @@ test_desktop_entry_starts_the_real_program() {
     check "the Desktop entry is executable" test -x "$entry"
 
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
     pids+=($!)
     exec 3>&-
     wait_until 10 test -s "$work/display" || fatal "Xvfb did not start"
