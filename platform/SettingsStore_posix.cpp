@@ -49,6 +49,18 @@ std::string unwritableReason(const std::string& path) {
     return "the settings file cannot be written";
 }
 
+// One save through Qt; its status tells whether the file could be parsed. The
+// QSettings object is gone when this returns, so that it cannot write over a
+// repair when it ends.
+QSettings::Status saveThroughQt(const std::string& path, const std::string& section,
+                                const std::string& key, const std::string& value) {
+    QSettings settings(qt(path), QSettings::IniFormat);
+    settings.setValue(qt(section) + QLatin1Char('/') + qt(key), qt(value));
+    // QSettings writes through a save file that is flushed before it replaces the old one.
+    settings.sync();
+    return settings.status();
+}
+
 } // namespace
 
 std::string PosixSettingsStore::filePath(const std::string& application) {
@@ -66,22 +78,6 @@ std::string PosixSettingsStore::read(const std::string& application, const std::
         return defaultValue;
     return value.isValid() ? value.toString().toStdString() : defaultValue;
 }
-
-namespace {
-
-// One save through Qt; its status tells whether the file could be parsed. The
-// QSettings object is gone when this returns, so that it cannot write over a
-// repair when it ends.
-QSettings::Status saveThroughQt(const std::string& path, const std::string& section,
-                                const std::string& key, const std::string& value) {
-    QSettings settings(qt(path), QSettings::IniFormat);
-    settings.setValue(qt(section) + QLatin1Char('/') + qt(key), qt(value));
-    // QSettings writes through a save file that is flushed before it replaces the old one.
-    settings.sync();
-    return settings.status();
-}
-
-} // namespace
 
 void PosixSettingsStore::write(const std::string& application, const std::string& section,
                                const std::string& key, const std::string& value) {
