@@ -31,6 +31,9 @@ Form1::Form1(platform::Services services, platform::WindowSystem& windows,
              platform::MessageBox& messageBox)
     : m_services(services), m_windows(windows), m_messageBox(messageBox),
       m_window(windows.createWindow(kDesign)) {
+    // A failure no handler expects takes the program's road, whichever
+    // window's event it comes from.
+    m_windows.onUncaughtFailure([this](const std::exception& error) { endOnError(error); });
     createControls();
     Command1->onClick([this] { Command1_Click(); });
     Command2->onClick([this] { Command2_Click(); });
@@ -43,6 +46,7 @@ Form1::Form1(platform::Services services, platform::WindowSystem& windows,
 Form1::~Form1() {
     m_setting.reset();
     m_about.reset();
+    m_windows.onUncaughtFailure({});
 }
 
 void Form1::createControls() {
@@ -166,38 +170,34 @@ void Form1::appendLog(const std::string& piece) {
     Text1->setSelectionStart(Text1->textLength());
 }
 
+const std::string& Form1::sourcePath(int index) const {
+    return FileList.SourcePaths[static_cast<std::size_t>(index)];
+}
+
+const std::string& Form1::displayName(int index) const {
+    return FileList.DisplayNames[static_cast<std::size_t>(index)];
+}
+
+// A failure in a handler takes the road set in the constructor: the message
+// box naming it, then the end of the program.
 void Form1::Command1_Click() {
-    try {
-        if (Command1->text() == kFinish) {
-            m_window->close();
-            return;
-        }
-        TransferBatch(*this).run();
-    } catch (const std::exception& error) {
-        endOnError(error);
+    if (Command1->text() == kFinish) {
+        m_window->close();
+        return;
     }
+    TransferBatch(*this, m_services).run();
 }
 
 // The About and Setting windows are loaded anew at every opening; the one of
 // the previous opening, closed and hidden by now, goes.
 void Form1::Command2_Click() {
-    try {
-        m_about = std::make_unique<Form2>(*this);
-        m_about->Form_Load();
-        m_about->show();
-    } catch (const std::exception& error) {
-        endOnError(error);
-    }
+    m_about = std::make_unique<Form2>(*this, m_windows);
+    m_about->open();
 }
 
 void Form1::Command3_Click() {
-    try {
-        m_setting = std::make_unique<Form3>(*this);
-        m_setting->Form_Load();
-        m_setting->show();
-    } catch (const std::exception& error) {
-        endOnError(error);
-    }
+    m_setting = std::make_unique<Form3>(*this, m_windows, m_services);
+    m_setting->open();
 }
 
 bool Form1::closeRequested() {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "app/LaunchFileList.h"
+#include "desktop/SecondaryWindow.h"
 #include "platform/Controls.h"
 #include "platform/Services.h"
 #include "platform/Window.h"
+#include "transfer/BatchWindow.h"
 
 #include <cstdint>
 #include <exception>
@@ -17,8 +19,9 @@ class Form3;
 
 // The main window: the file list, the transfer log, the status line, the two
 // options and the three buttons. It owns the run's state, and the About and
-// Setting windows it opens.
-class Form1 {
+// Setting windows it opens. The batch sees it only as a BatchWindow, the
+// About and Setting windows only as their owner.
+class Form1 final : public BatchWindow, public SecondaryWindow::Owner {
 public:
     Form1(platform::Services services, platform::WindowSystem& windows,
           platform::MessageBox& messageBox);
@@ -32,24 +35,21 @@ public:
     void showCentred();
 
     // Repaints the window and both labels, runs pending events, pauses 1000 ms.
-    void RefreshDisplay();
+    void RefreshDisplay() override;
 
     // Appends a piece to the log and puts the caret at the end.
-    void appendLog(const std::string& piece);
+    void appendLog(const std::string& piece) override;
 
     // The long form of a path, "" when a component cannot be found.
-    std::string GetLongFilename(const std::string& sShortName);
+    std::string GetLongFilename(const std::string& sShortName) override;
 
     // True once Form_Unload has run: whatever was under way must not go on.
-    bool unloaded() const { return m_unloaded; }
+    bool unloaded() const override { return m_unloaded; }
 
     // The road of a failure nothing else handles: a message box naming it,
     // the setting saved, the program ended.
     void endOnError(const std::exception& error);
 
-    platform::Services& services() { return m_services; }
-    platform::WindowSystem& windows() { return m_windows; }
-    platform::MessageBox& messageBox() { return m_messageBox; }
     platform::Window& window() { return *m_window; }
 
     // The About and Setting windows of the latest opening, or nullptr.
@@ -76,6 +76,22 @@ public:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
+
+    // What the batch works on.
+    platform::Label& fileLabel() override { return *Label1; }
+    platform::Label& statusLabel() override { return *Label2; }
+    platform::CheckBox& desktopOption() override { return *Check1; }
+    platform::CheckBox& kdhOption() override { return *Check2; }
+    platform::Button& mainButton() override { return *Command1; }
+    int fileCount() const override { return FileList.FileCount; }
+    const std::string& sourcePath(int index) const override;
+    const std::string& displayName(int index) const override;
+    std::int32_t childProcessId() const override { return ChildProcessId; }
+    void setChildProcessId(std::int32_t processId) override { ChildProcessId = processId; }
+    const std::string& tempDir() const override { return TempDir; }
+
+    // What the About and Setting windows do to it while they are loaded.
+    void setEnabled(bool enabled) override { m_window->setEnabled(enabled); }
 
 private:
     bool closeRequested();

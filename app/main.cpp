@@ -1,11 +1,13 @@
 #include "app/Form1.h"
 #include "platform/NativeServices.h"
+#include "platform/NativeToolkit.h"
 
 #include <exception>
 
 int main(int argc, char** argv) {
     ondrel::platform::NativeServices native(argc, argv);
-    ondrel::Form1 form(native.services(), native.windows(), native.messageBox());
+    ondrel::platform::NativeToolkit toolkit(argc > 0 ? argv[0] : nullptr);
+    ondrel::Form1 form(native.services(), toolkit.windows(), toolkit.messageBox());
     try {
         form.Form_Load();
     } catch (const std::exception& error) {
@@ -13,5 +15,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     form.showCentred();
-    return native.windows().run();
+    return toolkit.windows().run();
 }

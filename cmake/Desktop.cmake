@@ -1,5 +1,5 @@
-# The program's place on the desktop: GLib for marking desktop entries as
-# trusted, the install layout, and the Debian package.
+# The program's place on the desktop: the install layout and the Debian
+# package.
 #   cmake --install build --prefix /usr      the layout below
 #   (cd build && cpack)                      ondrel_<version>_amd64.deb
 
@@ -9,16 +9,6 @@ if(WIN32)
         install(TARGETS Ondrel RUNTIME DESTINATION .)
     endif()
     return()
-endif()
-
-# GLib's metadata store is where GNOME and Xfce keep "allow launching".
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(ONDREL_GIO REQUIRED IMPORTED_TARGET GLOBAL gio-2.0)
-target_link_libraries(ondrel_core PRIVATE PkgConfig::ONDREL_GIO)
-# The contract tests launch the entries through GLib, as the desktops do.
-if(TARGET contract_tests)
-    pkg_check_modules(ONDREL_GIO_UNIX REQUIRED IMPORTED_TARGET GLOBAL gio-unix-2.0)
-    target_link_libraries(contract_tests PRIVATE PkgConfig::ONDREL_GIO_UNIX)
 endif()
 
 if(ONDREL_PLATFORM_ONLY)

@@ -1,7 +1,5 @@
 #include "desktop/Form2.h"
 
-#include "app/Form1.h"
-
 namespace ondrel {
 
 namespace {
@@ -10,23 +8,19 @@ const platform::WindowDesign kDesign{"Form2", "About this software.", 8430, 3315
 
 } // namespace
 
-Form2::Form2(Form1& main) : m_main(main), m_window(main.windows().createWindow(kDesign)) {
-    Label1 = &m_window->addLabel("Label1", aboutText(), {120, 0, 8175, 2655}, nullptr, true);
-    Command1 = &m_window->addButton("Command1", "Close", {3240, 2640, 1695, 495});
-    m_window->setTabOrder({Command1});
+Form2::Form2(Owner& main, platform::WindowSystem& windows)
+    : SecondaryWindow(main, windows, kDesign) {
+    platform::Window& w = window();
+    Label1 = &w.addLabel("Label1", aboutText(), {120, 0, 8175, 2655}, nullptr, true);
+    Command1 = &w.addButton("Command1", "Close", {3240, 2640, 1695, 495});
+    w.setTabOrder({Command1});
     // The only control that takes the focus, so it has it on opening. It is
     // no default button: Space, Enter and Return press it because it has the
     // focus, and Escape presses nothing.
     Command1->setFocus();
 
     Command1->onClick([this] { Command1_Click(); });
-    m_window->onCloseRequest([this] {
-        Form_Unload();
-        return true;
-    });
 }
-
-Form2::~Form2() = default;
 
 std::string Form2::aboutText() {
     return "Version 3.1.1\r\n"
@@ -40,20 +34,8 @@ std::string Form2::aboutText() {
            "tracker.";
 }
 
-void Form2::Form_Load() {
-    m_main.window().setEnabled(false);
-}
-
-void Form2::show() {
-    m_window->show();
-}
-
 void Form2::Command1_Click() {
-    m_window->close();
-}
-
-void Form2::Form_Unload() {
-    m_main.window().setEnabled(true);
+    window().close();
 }
 
 } // namespace ondrel

@@ -1,12 +1,9 @@
 #include "desktop/Form3.h"
 
-#include "app/Form1.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 #include "platform/Shell.h"
-
-#include <stdexcept>
 
 namespace ondrel {
 
@@ -16,8 +13,9 @@ const platform::WindowDesign kDesign{"Form3", "Setting", 4680, 3585, false};
 
 } // namespace
 
-Form3::Form3(Form1& main) : m_main(main), m_window(main.windows().createWindow(kDesign)) {
-    platform::Window& w = *m_window;
+Form3::Form3(Owner& main, platform::WindowSystem& windows, platform::Services services)
+    : SecondaryWindow(main, windows, kDesign), m_services(services) {
+    platform::Window& w = window();
     // Created in tab order; every position is relative to its container, and
     // each frame's pair is exclusive by being the frame's only option buttons.
     Frame1 = &w.addFrame("Frame1", "Create a shortcut to the Desktop?", {240, 240, 4215, 1095});
@@ -30,18 +28,12 @@ Form3::Form3(Form1& main) : m_main(main), m_window(main.windows().createWindow(k
     w.setTabOrder({Option1, Option2, Command1, Option3, Option4});
 
     Command1->onClick([this] { Command1_Click(); });
-    w.onCloseRequest([this] {
-        Form_Unload();
-        return true;
-    });
 }
 
-Form3::~Form3() = default;
-
 void Form3::Form_Load() {
-    m_main.window().setEnabled(false);
+    SecondaryWindow::Form_Load();
 
-    platform::Services& services = m_main.services();
+    platform::Services& services = m_services;
     DesktopDir = services.shell.SpecialFolders("Desktop");
     SendToDir = services.shell.SpecialFolders("SendTo");
 
@@ -62,23 +54,11 @@ void Form3::Form_Load() {
 }
 
 void Form3::Command1_Click() {
-    try {
-        platform::Shell& shell = m_main.services().shell;
-        // Desktop first: a failure there leaves the SendTo pair as it was.
-        applyPair(shell, Option1->isChecked(), Option2->isChecked(), HadDesktopLink, DesktopLink);
-        applyPair(shell, Option3->isChecked(), Option4->isChecked(), HadSendToLink, SendToLink);
-    } catch (const std::exception& error) {
-        m_main.endOnError(error);
-        return;
-    } catch (...) {
-        m_main.endOnError(std::runtime_error("unknown failure while applying the shortcuts"));
-        return;
-    }
-    m_window->close();
-}
-
-void Form3::show() {
-    m_window->show();
+    platform::Shell& shell = m_services.shell;
+    // Desktop first: a failure there leaves the SendTo pair as it was.
+    applyPair(shell, Option1->isChecked(), Option2->isChecked(), HadDesktopLink, DesktopLink);
+    applyPair(shell, Option3->isChecked(), Option4->isChecked(), HadSendToLink, SendToLink);
+    window().close();
 }
 
 void Form3::applyPair(platform::Shell& shell, bool createSelected, bool deleteSelected,
@@ -88,7 +68,7 @@ void Form3::applyPair(platform::Shell& shell, bool createSelected, bool deleteSe
     if (createSelected && !existedAtLoad)
         createShortcut(shell, linkPath);
     else if (deleteSelected && existedAtLoad)
-        m_main.services().fileSystem.DeleteFile(linkPath, true);
+        m_services.fileSystem.DeleteFile(linkPath, true);
 }
 
 void Form3::createShortcut(platform::Shell& shell, const std::string& linkPath) {
@@ -96,13 +76,9 @@ void Form3::createShortcut(platform::Shell& shell, const std::string& linkPath) 
     shortcut.Description = "";
     // Read now rather than at load: it is what the program is started from
     // when the shortcut is made.
-    shortcut.WorkingDirectory = m_main.services().environment.ProgramFolder();
+    shortcut.WorkingDirectory = m_services.environment.ProgramFolder();
     shortcut.TargetPath = ExePath;
     shell.Save(shortcut);
-}
-
-void Form3::Form_Unload() {
-    m_main.window().setEnabled(true);
 }
 
 } // namespace ondrel

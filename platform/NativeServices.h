@@ -1,15 +1,15 @@
 #pragma once
 
-#include "platform/Controls.h"
 #include "platform/Services.h"
-#include "platform/Window.h"
 
 #include <memory>
 
 namespace ondrel::platform {
 
-// The real operating-system services of this build's OS, owned together.
-// One definition per OS (NativeServices_posix.cpp, NativeServices_win.cpp).
+// The real operating-system services of this build's OS, owned together. One
+// definition per family of services (platform/linux/, platform/win/). Nothing
+// here opens a window, so a program that needs none can use them without a
+// display.
 class NativeServices {
 public:
     // argc/argv are what main() got; Windows reads its own command line instead.
@@ -19,9 +19,6 @@ public:
     NativeServices& operator=(const NativeServices&) = delete;
 
     Services services();
-    // The window toolkit of this OS and its message box.
-    WindowSystem& windows();
-    MessageBox& messageBox();
 
 private:
     struct Impl;

@@ -4,7 +4,7 @@
 #include <string>
 
 // How paths are written on this operating system. One definition per OS
-// (PathStyle_posix.cpp, PathStyle_win.cpp), chosen by the build.
+// (platform/linux/PathStyle.cpp, platform/win/PathStyle.cpp), chosen by the build.
 namespace ondrel::platform {
 
 // The separator the program puts between components: '/' or '\\'.

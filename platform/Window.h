@@ -2,6 +2,7 @@
 
 #include "platform/Controls.h"
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -94,6 +95,11 @@ public:
 
     // Runs the event loop until the program ends; returns its exit code.
     virtual int run() = 0;
+
+    // The road of a failure that escapes an event handler, which must not
+    // cross into the event loop. Until the program sets one, the toolkit
+    // shows the failure in its message box and ends the process.
+    virtual void onUncaughtFailure(std::function<void(const std::exception&)> road) = 0;
 };
 
 } // namespace ondrel::platform

@@ -1,9 +1,9 @@
 #include "transfer/ConverterRunner.h"
 
-#include "app/Form1.h"
 #include "platform/Environment.h"
 #include "platform/PathStyle.h"
 #include "platform/Processes.h"
+#include "transfer/BatchWindow.h"
 
 namespace ondrel {
 
@@ -24,7 +24,8 @@ std::string quotedPath(const std::string& path) {
 
 } // namespace
 
-ConverterRunner::ConverterRunner(Form1& form) : m_form(form) {}
+ConverterRunner::ConverterRunner(BatchWindow& window, platform::Services services)
+    : m_window(window), m_services(services) {}
 
 std::string ConverterRunner::commandLine(const std::string& programFolder,
                                          const std::string& sourcePath, const std::string& tempFile,
@@ -54,17 +55,17 @@ void ConverterRunner::RunConverter(const std::string& sourcePath, const std::str
                                    bool kdh) {
     if (!reachesConverterIntact(sourcePath) || !reachesConverterIntact(tempFile))
         return;
-    platform::Services& services = m_form.services();
     const std::string line =
-        commandLine(services.environment.ProgramFolder(), sourcePath, tempFile, kdh);
-    m_form.ChildProcessId = services.processes.StartProcess(line, platform::kMinimizedNoFocus);
-    WaitForExitProcess(m_form.ChildProcessId, -1);
-    m_form.ChildProcessId = 0;
+        commandLine(m_services.environment.ProgramFolder(), sourcePath, tempFile, kdh);
+    m_window.setChildProcessId(
+        m_services.processes.StartProcess(line, platform::kMinimizedNoFocus));
+    WaitForExitProcess(m_window.childProcessId(), -1);
+    m_window.setChildProcessId(0);
 }
 
 void ConverterRunner::WaitForExitProcess(std::int32_t lProcessId, std::int32_t lMilliseconds) {
     static_cast<void>(lMilliseconds);
-    platform::Processes& processes = m_form.services().processes;
+    platform::Processes& processes = m_services.processes;
     const platform::ProcessHandle handle =
         processes.OpenProcess(platform::kSynchronize, false, lProcessId);
     if (handle == 0)
@@ -73,9 +74,9 @@ void ConverterRunner::WaitForExitProcess(std::int32_t lProcessId, std::int32_t l
         std::uint32_t result = processes.WaitForSingleObject(handle, kPollMilliseconds);
         // Once the window has been unloaded the program is over: in the real
         // program ending it never returns, but nothing must go on if it does.
-        while (result == platform::kWaitTimeout && !m_form.unloaded()) {
-            m_form.RefreshDisplay();
-            if (m_form.unloaded())
+        while (result == platform::kWaitTimeout && !m_window.unloaded()) {
+            m_window.RefreshDisplay();
+            if (m_window.unloaded())
                 break;
             result = processes.WaitForSingleObject(handle, kPollMilliseconds);
         }

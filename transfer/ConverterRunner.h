@@ -1,17 +1,19 @@
 #pragma once
 
+#include "platform/Services.h"
+
 #include <cstdint>
 #include <string>
 
 namespace ondrel {
 
-class Form1;
+class BatchWindow;
 
 // Runs one converter per file: builds its command line, starts it minimized,
 // and waits for its end while the main window keeps handling its events.
 class ConverterRunner {
 public:
-    explicit ConverterRunner(Form1& form);
+    ConverterRunner(BatchWindow& window, platform::Services services);
 
     // The converter's command line, byte for byte as the converters expect it:
     // kdh.exe in KDH mode, ffmpeg.exe otherwise, both from programFolder. A
@@ -39,7 +41,8 @@ public:
     void WaitForExitProcess(std::int32_t lProcessId, std::int32_t lMilliseconds);
 
 private:
-    Form1& m_form;
+    BatchWindow& m_window;
+    platform::Services m_services;
 };
 
 } // namespace ondrel

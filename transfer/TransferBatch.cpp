@@ -1,11 +1,12 @@
 #include "transfer/TransferBatch.h"
 
-#include "app/Form1.h"
 #include "platform/CommandLine.h"
+#include "platform/Controls.h"
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 #include "platform/Shell.h"
 #include "platform/Sleeper.h"
+#include "transfer/BatchWindow.h"
 #include "transfer/CardLocator.h"
 #include "transfer/ConverterRunner.h"
 
@@ -48,31 +49,31 @@ bool lexicallySamePath(const std::string& a, const std::string& b) {
 // Whether the source itself lies at the temporary path: then the file there
 // is the user's, not a leftover. The long forms catch a short or differently
 // cased spelling of the same folder, as TEMP often is on Windows.
-bool sourceIsTempFile(Form1& form, const std::string& source, const std::string& tempFile) {
+bool sourceIsTempFile(BatchWindow& window, const std::string& source, const std::string& tempFile) {
     if (lexicallySamePath(source, tempFile))
         return true;
-    const std::string longTemp = form.GetLongFilename(tempFile);
-    return !longTemp.empty() && lexicallySamePath(form.GetLongFilename(source), longTemp);
+    const std::string longTemp = window.GetLongFilename(tempFile);
+    return !longTemp.empty() && lexicallySamePath(window.GetLongFilename(source), longTemp);
 }
 
 } // namespace
 
-TransferBatch::TransferBatch(Form1& form) : m_form(form) {}
+TransferBatch::TransferBatch(BatchWindow& window, platform::Services services)
+    : m_window(window), m_services(services) {}
 
 void TransferBatch::run() {
-    platform::Services& services = m_form.services();
-    m_form.ChildProcessId = 0;
-    m_form.Command1->setText("TRANSFERRING");
-    m_form.Command1->setEnabled(false);
-    m_form.Check1->setEnabled(false);
-    m_form.Check2->setEnabled(false);
+    m_window.setChildProcessId(0);
+    m_window.mainButton().setText("TRANSFERRING");
+    m_window.mainButton().setEnabled(false);
+    m_window.desktopOption().setEnabled(false);
+    m_window.kdhOption().setEnabled(false);
 
     std::string cardRoot;
-    if (!m_form.Check1->isChecked()) {
+    if (!m_window.desktopOption().isChecked()) {
         setStatus("Searching the memory card of DS...");
         if (!refresh())
             return;
-        CardLocator locator(services.fileSystem, services.drives);
+        CardLocator locator(m_services.fileSystem, m_services.drives);
         const std::string CardDrive = locator.FindMemoryCard();
         if (CardDrive.empty()) {
             setStatus("The memory card of DS not found.");
@@ -82,44 +83,43 @@ void TransferBatch::run() {
         cardRoot = locator.cardRoot();
     }
 
-    for (int i = 0; i < m_form.FileList.FileCount; ++i) {
+    for (int i = 0; i < m_window.fileCount(); ++i) {
         if (!transferFile(i, cardRoot))
             return;
     }
 
-    m_form.appendLog("\r\n**Finished**");
+    m_window.appendLog("\r\n**Finished**");
     setStatus("Finished transferring the music file(s) to DS.");
     finish();
 }
 
 bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
-    platform::Services& services = m_form.services();
-    platform::FileSystem& fileSystem = services.fileSystem;
+    platform::FileSystem& fileSystem = m_services.fileSystem;
     const std::string sep(1, platform::pathSeparator());
-    const std::string& source = m_form.FileList.SourcePaths[static_cast<std::size_t>(index)];
-    const std::string& displayName = m_form.FileList.DisplayNames[static_cast<std::size_t>(index)];
+    const std::string& source = m_window.sourcePath(index);
+    const std::string& displayName = m_window.displayName(index);
 
-    m_form.Label1->setText(displayName);
+    m_window.fileLabel().setText(displayName);
     if (!refresh())
         return false;
 
     // The temporary name follows the path as given, the destination the long form.
     const std::string SourceExt = fileSystem.GetExtensionName(source);
-    const std::string TempFile = m_form.TempDir + sep + fileSystem.GetBaseName(source) + ".mp4";
+    const std::string TempFile = m_window.tempDir() + sep + fileSystem.GetBaseName(source) + ".mp4";
     const std::string DestFile = destinationFile(displayName, cardRoot);
 
-    m_form.appendLog("\r\nNo. " + std::to_string(index + 1) + ": " + displayName + "...");
+    m_window.appendLog("\r\nNo. " + std::to_string(index + 1) + ": " + displayName + "...");
 
     // Whether the file counts as done is judged by TempFile alone, so one left
     // from an earlier run or an earlier file of this batch must not stand in
     // for this file's own output.
-    if (!sourceIsTempFile(m_form, source, TempFile))
+    if (!sourceIsTempFile(m_window, source, TempFile))
         fileSystem.RemoveStaleFile(TempFile);
 
     bool produced = false;
     // An entry that may not be the file given takes the road of a quote in a
     // path, the next branch's refusal: copying it could copy another file.
-    if ((SourceExt == "m4a" || SourceExt == "M4A") && !m_form.Check2->isChecked() &&
+    if ((SourceExt == "m4a" || SourceExt == "M4A") && !m_window.kdhOption().isChecked() &&
         !platform::mayNameAnotherFile(source)) {
         fileSystem.CopyFile(source, TempFile, true);
         produced = fileSystem.FileExists(TempFile);
@@ -128,8 +128,9 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
         setStatus("Converting the music file for DS...");
         if (!refresh())
             return false;
-        ConverterRunner(m_form).RunConverter(source, TempFile, m_form.Check2->isChecked());
-        if (m_form.unloaded())
+        ConverterRunner(m_window, m_services)
+            .RunConverter(source, TempFile, m_window.kdhOption().isChecked());
+        if (m_window.unloaded())
             return false;
         produced = fileSystem.FileExists(TempFile);
     }
@@ -139,40 +140,39 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
         if (!refresh())
             return false;
         fileSystem.CopyFile(TempFile, DestFile, true);
-        m_form.appendLog(" SUCCESS");
+        m_window.appendLog(" SUCCESS");
     } else {
         setStatus("Failed to convert the music file.");
         if (!refresh())
             return false;
-        m_form.appendLog(" FAIL");
-        services.sleeper.Sleep(kFailurePauseMilliseconds);
+        m_window.appendLog(" FAIL");
+        m_services.sleeper.Sleep(kFailurePauseMilliseconds);
     }
     return true;
 }
 
 std::string TransferBatch::destinationFile(const std::string& displayName,
                                            const std::string& cardRoot) {
-    platform::Services& services = m_form.services();
     const std::string sep(1, platform::pathSeparator());
-    const std::string name = services.fileSystem.GetBaseName(displayName) + ".mp4";
-    if (m_form.Check1->isChecked())
-        return services.shell.SpecialFolders("Desktop") + sep + name;
+    const std::string name = m_services.fileSystem.GetBaseName(displayName) + ".mp4";
+    if (m_window.desktopOption().isChecked())
+        return m_services.shell.SpecialFolders("Desktop") + sep + name;
     // The card is a FAT volume: a name it cannot store is stored with substitutes.
     return cardRoot + sep + "Music" + sep + platform::cardFileName(name);
 }
 
 void TransferBatch::setStatus(const std::string& text) {
-    m_form.Label2->setText(text);
+    m_window.statusLabel().setText(text);
 }
 
 bool TransferBatch::refresh() {
-    m_form.RefreshDisplay();
-    return !m_form.unloaded();
+    m_window.RefreshDisplay();
+    return !m_window.unloaded();
 }
 
 void TransferBatch::finish() {
-    m_form.Command1->setText("FINISH");
-    m_form.Command1->setEnabled(true);
+    m_window.mainButton().setText("FINISH");
+    m_window.mainButton().setEnabled(true);
 }
 
 } // namespace ondrel

@@ -1,17 +1,19 @@
 #pragma once
 
+#include "platform/Services.h"
+
 #include <string>
 
 namespace ondrel {
 
-class Form1;
+class BatchWindow;
 
 // The transfer batch: the body of the main button's click when it does not
 // read "FINISH". Converts or passes through every listed file and copies each
 // result to the memory card or the Desktop, one log line per file.
 class TransferBatch {
 public:
-    explicit TransferBatch(Form1& form);
+    TransferBatch(BatchWindow& window, platform::Services services);
     // Runs the whole batch. Platform failures propagate as PlatformError.
     void run();
 
@@ -25,7 +27,8 @@ private:
     bool refresh();
     void finish();
 
-    Form1& m_form;
+    BatchWindow& m_window;
+    platform::Services m_services;
 };
 
 } // namespace ondrel

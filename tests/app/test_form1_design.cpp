@@ -2,7 +2,7 @@
 // order, and a font under which every caption can be read.
 
 #include "app/Form1.h"
-#include "platform/QtLogBoxWidget_posix.h"
+#include "platform/qt/QtLogBoxWidget.h"
 #include "tests/support/QtToolkit.h"
 #include "tests/support/TestRig.h"
 

@@ -12,9 +12,9 @@
 
 #include "tests/contract/Check.h"
 
-#include "platform/Environment_win.h"
-#include "platform/ProgramEnd_win.h"
-#include "platform/WinText_win.h"
+#include "platform/win/WinEnvironment.h"
+#include "platform/win/WinProgramEnd.h"
+#include "platform/win/WinText.h"
 
 #include <cstdio>
 #include <string>

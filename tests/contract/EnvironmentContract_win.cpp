@@ -11,7 +11,7 @@
 #include "platform/NativeServices.h"
 #include "platform/PlatformError.h"
 #include "platform/Services.h"
-#include "platform/WinText_win.h"
+#include "platform/win/WinText.h"
 
 #include <optional>
 #include <vector>

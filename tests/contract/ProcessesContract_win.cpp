@@ -7,7 +7,7 @@
 #include "platform/PlatformError.h"
 #include "platform/Processes.h"
 #include "platform/Services.h"
-#include "platform/WinText_win.h"
+#include "platform/win/WinText.h"
 
 #include <map>
 #include <sstream>

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/WinText_win.h"
+#include "platform/win/WinText.h"
 
 #include <string>
 

@@ -11,7 +11,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
-#include "platform/WinText_win.h"
+#include "platform/win/WinText.h"
 
 using contract::win::ScratchFolder;
 using ondrel::platform::NativeServices;

@@ -105,9 +105,15 @@ std::string runnerPath(ondrel::platform::Services services) {
 
 std::string childCommandLine(ondrel::platform::Services services,
                              const std::vector<std::string>& arguments) {
-    std::string line = "\"" + runnerPath(services) + "\" --child";
-    for (const std::string& argument : arguments)
-        line += " \"" + argument + "\"";
+    // Appended piece by piece: GCC 12 misreads the concatenation at -O2.
+    std::string line = "\"";
+    line += runnerPath(services);
+    line += "\" --child";
+    for (const std::string& argument : arguments) {
+        line += " \"";
+        line += argument;
+        line += '"';
+    }
     return line;
 }
 

@@ -8,22 +8,15 @@
 //   fail     writes half a result, exits 3
 //   hang     writes half a result, creates <log>.hanging, never ends
 
+#include "platform/win/WideText.h"
+
 #include <windows.h>
 
 #include <string>
 
 namespace {
 
-std::string toUtf8(const std::wstring& text) {
-    if (text.empty())
-        return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), size,
-                        nullptr, nullptr);
-    return narrow;
-}
+using ondrel::platform::win::toUtf8;
 
 std::wstring variable(const wchar_t* name) {
     wchar_t buffer[32768];

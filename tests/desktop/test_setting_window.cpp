@@ -511,7 +511,7 @@ void SettingWindowTest::specialFolderFailureAtLoadReachesTheOpener() {
         MainWindowFixture fixture;
         // The SendTo folder cannot be made where a file stands in its way.
         fixture.rig.writeFile("home/.local/share/nautilus", "in the way");
-        Form3 direct(*fixture.form1);
+        Form3 direct(*fixture.form1, fixture.rig.windows(), fixture.rig.services());
         QVERIFY_THROWS_EXCEPTION(ondrel::platform::PlatformError, direct.Form_Load());
         // It got as far as the Desktop folder, which comes first.
         QCOMPARE(q(direct.DesktopDir), q(fixture.rig.desktop()));

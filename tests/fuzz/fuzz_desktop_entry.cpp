@@ -3,8 +3,8 @@
 // NUL, a description, a NUL, and a byte that picks the entry's kind; the whole
 // input is also read as an entry someone else wrote.
 
-#include "platform/DesktopEntry_posix.h"
 #include "platform/PlatformError.h"
+#include "platform/linux/DesktopEntry.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <cstddef>

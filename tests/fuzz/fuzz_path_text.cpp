@@ -1,9 +1,9 @@
 // The path-text helpers behind GetBaseName and GetExtensionName, and the name
 // a file gets on the card. Input: a path.
 
-#include "platform/FileSystem_posix.h"
 #include "platform/PathStyle.h"
 #include "platform/PathText.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <cstddef>
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "the last component is a whole component");
     require(platform::lastComponent(path + "/") == last, "a separator at the end changes nothing");
 
-    const platform::PosixFileSystem fileSystem;
+    const platform::LinuxFileSystem fileSystem;
     const std::string base = fileSystem.GetBaseName(path);
     const std::string extension = fileSystem.GetExtensionName(path);
     require(base == platform::baseNameOf(path) && extension == platform::extensionNameOf(path),

@@ -6,7 +6,7 @@
 
 #include "app/KdhSetting.h"
 #include "platform/PlatformError.h"
-#include "platform/SettingsStore_posix.h"
+#include "platform/linux/LinuxSettingsStore.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/ScratchFolder.h"
 
@@ -27,7 +27,7 @@ namespace {
 const std::string kNothingStored = "(nothing stored)";
 
 std::string readKdh() {
-    const ondrel::platform::PosixSettingsStore store;
+    const ondrel::platform::LinuxSettingsStore store;
     return store.read(KdhSetting::kApplication, KdhSetting::kSection, KdhSetting::kKey,
                       kNothingStored);
 }
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static_cast<void>(KdhSetting::ticked(stored == kNothingStored ? std::string() : stored));
 
     try {
-        ondrel::platform::PosixSettingsStore store;
+        ondrel::platform::LinuxSettingsStore store;
         store.write(KdhSetting::kApplication, KdhSetting::kSection, KdhSetting::kKey, value);
     } catch (const ondrel::platform::PlatformError&) {
         // Whatever the file held, it is ours, and the folder can be written.

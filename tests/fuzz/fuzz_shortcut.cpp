@@ -6,7 +6,7 @@
 //   by NUL bytes, saved and read back.
 
 #include "platform/PlatformError.h"
-#include "platform/Shell_posix.h"
+#include "platform/linux/LinuxShell.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/ScratchFolder.h"
 
@@ -25,7 +25,7 @@ bool sameProperties(const Shortcut& one, const Shortcut& two) {
            one.TargetPath == two.TargetPath;
 }
 
-Shortcut savedAndRead(ondrel::platform::PosixShell& shell, const Shortcut& shortcut) {
+Shortcut savedAndRead(ondrel::platform::LinuxShell& shell, const Shortcut& shortcut) {
     shell.Save(shortcut);
     return shell.ReadShortcut(shortcut.FullName);
 }
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const ondrel::fuzz::ScratchFolder scratch;
     const std::string rest = ondrel::fuzz::bytes(data + 1, size - 1);
     const std::string link = scratch.path() + "/Ondrel";
-    ondrel::platform::PosixShell shell;
+    ondrel::platform::LinuxShell shell;
 
     if ((data[0] & 1u) == 0) {
         ondrel::fuzz::writeFile(link, rest);
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Shortcut read = savedAndRead(shell, shortcut);
     require(sameProperties(read, shortcut), "a saved shortcut reads back unchanged");
     const std::string text = ondrel::fuzz::readFile(link);
-    require(text == ondrel::platform::PosixShell::scriptText(shortcut),
+    require(text == ondrel::platform::LinuxShell::scriptText(shortcut),
             "the file holds the shortcut's script");
     return 0;
 }

@@ -1,6 +1,6 @@
 // The Qt log box widget: CR LF text as the program wrote it, the caret counted in it.
 
-#include "platform/QtLogBoxWidget_posix.h"
+#include "platform/qt/QtLogBoxWidget.h"
 
 #include <QTest>
 

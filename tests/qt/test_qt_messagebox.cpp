@@ -1,6 +1,6 @@
 // The message box on screen: caption, single button, no icon, the text as given.
 
-#include "platform/MessageBox_posix.h"
+#include "platform/qt/QtMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -3,8 +3,8 @@
 // The Qt widgets behind the windows, for the checks that only the Qt toolkit
 // can answer: fonts that fit, window flags, the focus chain, real key presses.
 
-#include "platform/QtWindow_posix.h"
 #include "platform/Window.h"
+#include "platform/qt/QtWindow.h"
 
 #include <QString>
 #include <QWidget>

@@ -40,7 +40,7 @@ QTemporaryDir& redirectHome(QTemporaryDir& root) {
 
 } // namespace
 
-TestRig::TestRig() : native((redirectHome(root), 0), nullptr) {
+TestRig::TestRig() : native((redirectHome(root), 0), nullptr), toolkit("ondrel-tests") {
     QDir().mkpath(QString::fromStdString(tempDir()));
     environment.programFolder = binDir();
     environment.variables["TEMP"] = tempDir();

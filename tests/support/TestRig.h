@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/NativeServices.h"
+#include "platform/NativeToolkit.h"
 #include "tests/support/Fakes.h"
 
 #include <QTemporaryDir>
@@ -21,7 +22,7 @@ public:
 
     platform::Services services();
     // The real window toolkit: Qt Widgets, offscreen under CTest.
-    platform::WindowSystem& windows() { return native.windows(); }
+    platform::WindowSystem& windows() { return toolkit.windows(); }
 
     // Paths inside the temporary home.
     std::string home() const;
@@ -38,6 +39,7 @@ public:
 
     QTemporaryDir root;
     platform::NativeServices native;
+    platform::NativeToolkit toolkit;
     RecordingSleeper sleeper;
     RecordingProgramEnd programEnd;
     RecordingMessageBox messageBox;

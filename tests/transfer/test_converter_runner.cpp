@@ -41,10 +41,10 @@ void ConverterRunnerTest::quotesNeverReachAConverter() {
     // Called directly with such a path, the runner starts nothing either.
     BatchHarness h;
     h.load("   ");
-    ConverterRunner(*h.form).RunConverter(h.rig.writeFile("m/ok.mp3", "x"),
-                                          h.rig.tempDir() + "/a\" -y \"b.mp4", false);
-    ConverterRunner(*h.form).RunConverter("/m/a\" -i \"/etc/passwd.mp3",
-                                          h.rig.tempDir() + "/ok.mp4", true);
+    ConverterRunner(*h.form, h.rig.services())
+        .RunConverter(h.rig.writeFile("m/ok.mp3", "x"), h.rig.tempDir() + "/a\" -y \"b.mp4", false);
+    ConverterRunner(*h.form, h.rig.services())
+        .RunConverter("/m/a\" -i \"/etc/passwd.mp3", h.rig.tempDir() + "/ok.mp4", true);
     QVERIFY(h.calls().empty());
     QCOMPARE(h.form->ChildProcessId, 0);
 }
@@ -71,8 +71,8 @@ void ConverterRunnerTest::waitForAProcessThatIsGoneReturnsAtOnce() {
     QCOMPARE(processes.WaitForSingleObject(handle, 0xFFFFFFFF), platform::kWaitObject0);
     processes.CloseHandle(handle);
 
-    ConverterRunner(*h.form).WaitForExitProcess(ended, milliseconds);
-    ConverterRunner(*h.form).WaitForExitProcess(0x7FFFFFF0, milliseconds);
+    ConverterRunner(*h.form, h.rig.services()).WaitForExitProcess(ended, milliseconds);
+    ConverterRunner(*h.form, h.rig.services()).WaitForExitProcess(0x7FFFFFF0, milliseconds);
 
     QVERIFY(h.rig.sleeper.pauses.empty());
 }
@@ -92,7 +92,7 @@ void ConverterRunnerTest::waitLastsUntilTheEndWhateverTheTimeOut() {
         processes.StartProcess(ConverterRunner::commandLine(h.programFolder, "in", output, false),
                                platform::kMinimizedNoFocus);
 
-    ConverterRunner(*h.form).WaitForExitProcess(pid, milliseconds);
+    ConverterRunner(*h.form, h.rig.services()).WaitForExitProcess(pid, milliseconds);
 
     // The converter lingers longer than one poll, so the window was refreshed
     // at least once, with the full pause each time; it wrote its output just
@@ -114,7 +114,8 @@ void ConverterRunnerTest::runnerRecordsTheConverterOnlyWhileItRuns() {
         seen.push_back(h.form->ChildProcessId);
     };
 
-    ConverterRunner(*h.form).RunConverter(h.rig.writeFile("m/in.mp3", "x"), output, true);
+    ConverterRunner(*h.form, h.rig.services())
+        .RunConverter(h.rig.writeFile("m/in.mp3", "x"), output, true);
 
     QVERIFY(!seen.empty());
     QVERIFY(seen.front() != 0);

@@ -5,7 +5,7 @@
 // namespace and /dev/fuse, so it runs only from tests/scripts/test_fat_card.sh,
 // which sets ONDREL_FAT_CARDS.
 
-#include "platform/FileSystem_posix.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "tests/transfer/BatchHarness.h"
 #include "tests/transfer/FatCard.h"
 
@@ -147,9 +147,9 @@ void FatCardBatchTest::aFileOfAnotherCaseIsReplaced() {
     BatchHarness::writeText(music + "/SONG.MP4", "the older song");
 
     // The look-up that gives listed files their stored spelling, on the card's folders.
-    QVERIFY(platform::PosixFileSystem::isCaseInsensitiveFolder(music));
+    QVERIFY(platform::LinuxFileSystem::isCaseInsensitiveFolder(music));
     {
-        platform::PosixFileSystem files;
+        platform::LinuxFileSystem files;
         QCOMPARE(files.LookupEntryName(card.root() + "/MUSIC"), std::string("Music"));
         QCOMPARE(files.LookupEntryName(card.root() + "/music/song.mp4"), std::string("SONG.MP4"));
         QCOMPARE(files.LookupEntryName(card.root() + "/Private/DS"), std::string("ds"));
@@ -164,7 +164,7 @@ void FatCardBatchTest::aFileOfAnotherCaseIsReplaced() {
     QCOMPARE(left.size(), std::size_t(1));
     QCOMPARE(lower(left.front()), std::string("song.mp4"));
     QCOMPARE(BatchHarness::readText(music + "/" + left.front()), h.converted("ffmpeg.exe", song));
-    platform::PosixFileSystem files;
+    platform::LinuxFileSystem files;
     QCOMPARE(files.LookupEntryName(music + "/Song.Mp4"), left.front());
     QVERIFY(card.unmount());
     CHECK_FSCK_CLEAN(card);

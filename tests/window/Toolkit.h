@@ -3,7 +3,7 @@
 #include "platform/Window.h"
 
 // The window toolkit of this build, as the window contract tests see it. One
-// definition per OS: Toolkit_posix.cpp (Qt, offscreen), Toolkit_win.cpp
+// definition per OS: Toolkit_qt.cpp (Qt, offscreen), Toolkit_win.cpp
 // (Win32).
 namespace windowtest {
 

@@ -1,7 +1,7 @@
 #include "tests/window/Toolkit.h"
 
-#include "platform/WindowSystem_win.h"
-#include "platform/Window_win.h"
+#include "platform/win/ui/WinWindow.h"
+#include "platform/win/ui/WinWindowSystem.h"
 
 namespace windowtest {
 

@@ -7,7 +7,9 @@
 
 #include <cstdlib>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 using namespace ondrel::platform;
 
@@ -353,6 +355,47 @@ CONTRACT_TEST(a_handler_may_change_its_own_button_and_close_its_window) {
     CHECK(!window->isVisible());
     CHECK_EQ(close.text(), std::string("Closing"));
     CHECK(!close.isEnabled());
+}
+
+CONTRACT_TEST(a_failure_escaping_a_handler_takes_the_programs_road) {
+    WindowSystem& windows = windowtest::windowSystem();
+    std::vector<std::string> failures;
+    windows.onUncaughtFailure(
+        [&failures](const std::exception& error) { failures.push_back(error.what()); });
+
+    auto window = makeWindow();
+    Button& button = window->addButton("Command1", "START!", Twips{120, 5040, 1935, 855}, nullptr);
+    int clicks = 0;
+    button.onClick([&clicks] {
+        ++clicks;
+        throw std::runtime_error("the card was pulled out");
+    });
+    bool refuse = true;
+    window->onCloseRequest([&refuse]() -> bool {
+        if (refuse)
+            throw std::runtime_error("the settings file cannot be saved");
+        return false;
+    });
+    window->show();
+
+    // Pressed by the program and by the window system alike, the handler's
+    // failure reaches the road, and the toolkit goes on.
+    button.click();
+    CHECK_EQ(clicks, 1);
+    CHECK_EQ(failures.size(), std::size_t(1));
+    windowtest::postCloseRequest(*window);
+    windows.processEvents();
+    CHECK_EQ(failures.size(), std::size_t(2));
+    if (failures.size() == 2) {
+        CHECK_EQ(failures[0], std::string("the card was pulled out"));
+        CHECK_EQ(failures[1], std::string("the settings file cannot be saved"));
+    }
+    // After a failed close handler the window closes: the program is over.
+    CHECK(!window->isVisible());
+    button.setText("still answers");
+    CHECK_EQ(button.text(), std::string("still answers"));
+
+    windows.onUncaughtFailure({});
 }
 
 CONTRACT_TEST(close_requests_reach_the_handler_which_decides) {

@@ -8,7 +8,9 @@
 // ffmpeg.exe and kdh.exe. ONDREL_TEST_CARD_DRIVE names a drive letter that
 // holds private\ds (the memory card).
 
+#include "platform/win/WideText.h"
 #include "tests/contract/Check.h"
+#include "tests/wine/WindowDriver.h"
 
 #include <windows.h>
 
@@ -16,105 +18,26 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
 
-using namespace std::chrono_literals;
+using namespace windowdriver;
+using ondrel::platform::win::toUtf8;
+using ondrel::platform::win::toWide;
 
-constexpr auto kPatience = 90s;
 const std::wstring kInstructions = L"Please do not execute this software directly.\r\n"
                                    L"Drag & Drop music file(s) to the Desktop icon.\r\n"
                                    L"To change the setting, \r\n"
                                    L"please right click and \"send to\" music file(s).\r\n";
-
-std::string narrow(const std::wstring& text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length,
-                        nullptr, nullptr);
-    return out;
-}
-
-std::wstring wide(const std::string& text) {
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
-    return out;
-}
-
-// Polls until the condition holds or the patience runs out.
-bool waitFor(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(50ms);
-    }
-    return condition();
-}
 
 std::wstring programFolderOfThisRunner() {
     wchar_t path[MAX_PATH * 4] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
     std::wstring text = path;
     return text.substr(0, text.find_last_of(L'\\'));
-}
-
-bool fileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::string readFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    std::string bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
-
-void writeFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-// Deletes a folder tree; the tests' own scratch only.
-void removeTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry{};
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring path = folder + L"\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                removeTree(path);
-            else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &entry));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
 }
 
 std::wstring knownFolder(const KNOWNFOLDERID& id) {
@@ -133,7 +56,7 @@ std::string storedKdh() {
     if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Zara\\Done", L"Kdh", RRF_RT_REG_SZ, nullptr,
                      value, &size) != ERROR_SUCCESS)
         return "(none)";
-    return narrow(value);
+    return toUtf8(value);
 }
 
 void storeKdh(const char* value) {
@@ -141,111 +64,9 @@ void storeKdh(const char* value) {
         RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Zara\\Done", L"Kdh");
         return;
     }
-    const std::wstring text = wide(value);
+    const std::wstring text = toWide(value);
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Zara\\Done", L"Kdh", REG_SZ, text.c_str(),
                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-}
-
-std::wstring windowText(HWND window) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 30000, &length))
-        return L"(no answer)";
-    std::wstring text(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 30000, &copied);
-    text.resize(copied);
-    return text;
-}
-
-std::wstring className(HWND window) {
-    wchar_t name[128] = {};
-    GetClassNameW(window, name, 128);
-    return name;
-}
-
-struct Search {
-    DWORD processId;
-    std::wstring className;
-    std::wstring caption;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectTopLevel(HWND window, LPARAM parameter) {
-    auto& search = *reinterpret_cast<Search*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search.processId && IsWindowVisible(window) &&
-        (search.className.empty() || className(window) == search.className) &&
-        windowText(window) == search.caption)
-        search.found.push_back(window);
-    return TRUE;
-}
-
-BOOL CALLBACK collectChild(HWND window, LPARAM parameter) {
-    auto& search = *reinterpret_cast<Search*>(parameter);
-    if (lstrcmpiW(className(window).c_str(), search.className.c_str()) == 0 &&
-        (search.caption.empty() || windowText(window) == search.caption))
-        search.found.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> topLevelWindows(DWORD processId, const std::wstring& caption,
-                                  const std::wstring& windowClass = L"") {
-    Search search{processId, windowClass, caption, {}};
-    EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// The control of that class and caption anywhere inside the window (frames
-// hold controls of their own); an empty caption takes the first of the class.
-HWND control(HWND window, const std::wstring& windowClass, const std::wstring& caption = L"") {
-    Search search{0, windowClass, caption, {}};
-    EnumChildWindows(window, collectChild, reinterpret_cast<LPARAM>(&search));
-    return search.found.empty() ? nullptr : search.found.front();
-}
-
-bool isChecked(HWND button) {
-    DWORD_PTR state = 0;
-    SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 30000, &state);
-    return state == BST_CHECKED;
-}
-
-// Posted, not sent: the main button's handler runs the whole batch, and a
-// message box may open inside it.
-void click(HWND button) {
-    PostMessageW(button, BM_CLICK, 0, 0);
-}
-
-void pressKey(HWND target, WPARAM key) {
-    PostMessageW(target, WM_KEYDOWN, key, 1);
-    PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
-}
-
-// A message box of the program: its text, then OK.
-std::wstring answerMessageBox(DWORD processId) {
-    std::vector<HWND> boxes;
-    if (!waitFor([&] {
-            boxes = topLevelWindows(processId, L"Ondrel", L"#32770");
-            return !boxes.empty();
-        }))
-        return L"(no message box)";
-    HWND box = boxes.front();
-    std::wstring text;
-    Search search{0, L"Static", L"", {}};
-    EnumChildWindows(box, collectChild, reinterpret_cast<LPARAM>(&search));
-    for (HWND label : search.found) {
-        const std::wstring shown = windowText(label);
-        if (!shown.empty())
-            text = shown;
-    }
-    HWND ok = control(box, L"Button", L"OK");
-    if (ok != nullptr)
-        click(ok);
-    else
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    waitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
-    return text;
 }
 
 // One program folder with spaces in its name, the program and both stand-in
@@ -319,22 +140,13 @@ public:
 
     DWORD processId() const { return m_process.dwProcessId; }
 
-    HWND window(const std::wstring& caption) {
-        std::vector<HWND> found;
-        waitFor([&] {
-            found = topLevelWindows(processId(), caption, L"");
-            return !found.empty();
-        });
-        return found.empty() ? nullptr : found.front();
-    }
+    HWND window(const std::wstring& caption) { return waitForWindow(processId(), caption); }
 
     HWND mainWindow() { return window(L"Ondrel"); }
 
     // True when the program has ended, with its exit code.
     bool ended(DWORD* exitCode = nullptr) {
-        if (WaitForSingleObject(m_process.hProcess,
-                                static_cast<DWORD>(std::chrono::milliseconds(kPatience).count())) !=
-            WAIT_OBJECT_0)
+        if (WaitForSingleObject(m_process.hProcess, 120000) != WAIT_OBJECT_0)
             return false;
         if (exitCode != nullptr)
             GetExitCodeProcess(m_process.hProcess, exitCode);
@@ -351,10 +163,6 @@ private:
     std::wstring m_card;
     PROCESS_INFORMATION m_process{};
 };
-
-std::wstring logOf(HWND main) {
-    return windowText(control(main, L"Edit"));
-}
 
 bool logEndsWith(HWND main, const std::wstring& tail) {
     const std::wstring text = logOf(main);
@@ -382,13 +190,13 @@ void finish(Scene& scene, HWND main) {
 }
 
 std::string ffmpegLine(const Scene& scene, const std::wstring& source, const std::wstring& base) {
-    return narrow(L"\"" + scene.program() + L"\\ffmpeg.exe\" -vn -ab 128k -ar 44100 -i \"" +
+    return toUtf8(L"\"" + scene.program() + L"\\ffmpeg.exe\" -vn -ab 128k -ar 44100 -i \"" +
                   source + L"\" \"" + scene.temp() + L"\\" + base + L".mp4\"") +
            "\n";
 }
 
 std::string kdhLine(const Scene& scene, const std::wstring& source, const std::wstring& base) {
-    return narrow(L"\"" + scene.program() +
+    return toUtf8(L"\"" + scene.program() +
                   L"\\kdh.exe\" -maxfr 30 -bitexact -vcodec h264 -coder 1 -bufsize 128 "
                   L"-g 250 -s 320x240 -b 384 -acodec aac -ac 2 -ar 48000 -ab 64 -f mp4 -i \"" +
                   source + L"\" \"" + scene.temp() + L"\\" + base + L".mp4\"") +
@@ -450,7 +258,7 @@ CONTRACT_TEST(e2e_no_arguments_shows_the_instructions_and_finish_saves_the_setti
     if (main == nullptr)
         return;
     CHECK(waitFor([&] { return logOf(main) == kInstructions; }));
-    CHECK_EQ(narrow(logOf(main)), narrow(kInstructions));
+    CHECK_EQ(toUtf8(logOf(main)), toUtf8(kInstructions));
     CHECK(control(main, L"Button", L"FINISH") != nullptr);
     CHECK(control(main, L"Button", L"About this software") != nullptr);
     CHECK(control(main, L"Button", L"Setting") != nullptr);
@@ -497,7 +305,7 @@ CONTRACT_TEST(e2e_files_with_spaces_are_listed) {
         return;
     const std::wstring listing = first + L"\r\n" + second + L"\r\n**Number of file(s): 2";
     CHECK(waitFor([&] { return logOf(main) == listing; }));
-    CHECK_EQ(narrow(logOf(main)), narrow(listing));
+    CHECK_EQ(toUtf8(logOf(main)), toUtf8(listing));
     CHECK(control(main, L"Button", L"START!") != nullptr);
     PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     CHECK(scene.ended());
@@ -509,8 +317,8 @@ CONTRACT_TEST(e2e_a_folder_among_the_files_is_refused_once) {
     const std::wstring folder = scene.folder(L"An Album");
     CHECK(scene.start(L"\"" + file + L"\" \"" + folder + L"\""));
     const std::wstring text = answerMessageBox(scene.processId());
-    CHECK_EQ(narrow(text),
-             narrow(folder + L"\r\n\r\nI'm sorry. This software cannot handle folder(s)."));
+    CHECK_EQ(toUtf8(text),
+             toUtf8(folder + L"\r\n\r\nI'm sorry. This software cannot handle folder(s)."));
     HWND main = scene.mainWindow();
     CHECK(main != nullptr);
     if (main == nullptr)
@@ -533,13 +341,13 @@ CONTRACT_TEST(e2e_a_batch_onto_the_card_in_default_mode) {
     CHECK(runBatch(main));
     const std::wstring log =
         song + L"\r\n**Number of file(s): 1\r\nNo. 1: " + song + L"... SUCCESS\r\n**Finished**";
-    CHECK_EQ(narrow(logOf(main)), narrow(log));
-    CHECK_EQ(narrow(windowText(
+    CHECK_EQ(toUtf8(logOf(main)), toUtf8(log));
+    CHECK_EQ(toUtf8(windowText(
                  control(main, L"Static", L"Finished transferring the music file(s) to DS."))),
              std::string("Finished transferring the music file(s) to DS."));
     CHECK_EQ(scene.converterCalls(), ffmpegLine(scene, song, L"first song"));
     CHECK(fileExists(scene.card() + L"\\Music\\first song.mp4"));
-    CHECK_EQ(readFile(scene.card() + L"\\Music\\first song.mp4"), "converted: " + narrow(song));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\first song.mp4"), "converted: " + toUtf8(song));
     // After a batch both options stay greyed.
     CHECK(!IsWindowEnabled(control(main, L"Button", L"KDH mode.")));
     finish(scene, main);
@@ -676,9 +484,9 @@ CONTRACT_TEST(e2e_setting_creates_and_deletes_both_shortcuts) {
     for (const std::wstring& link : {desktopLink, sendToLink}) {
         const Shortcut shortcut = readShortcut(link);
         CHECK(shortcut.read);
-        CHECK_EQ(narrow(shortcut.target), narrow(scene.program() + L"\\Ondrel.exe"));
-        CHECK_EQ(narrow(shortcut.workingFolder), narrow(scene.program()));
-        CHECK_EQ(narrow(shortcut.description), std::string(""));
+        CHECK_EQ(toUtf8(shortcut.target), toUtf8(scene.program() + L"\\Ondrel.exe"));
+        CHECK_EQ(toUtf8(shortcut.workingFolder), toUtf8(scene.program()));
+        CHECK_EQ(toUtf8(shortcut.description), std::string(""));
     }
 
     click(control(main, L"Button", L"Setting"));

@@ -3,12 +3,16 @@
 // itself and writes its process id to "converter-pid.txt"; then, by the
 // source's name: "never" waits for ever, "fail" writes nothing, anything else
 // writes the output file.
+#include "platform/win/WideText.h"
+
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 namespace {
+
+using ondrel::platform::win::toUtf8;
 
 std::wstring folderOfThisProgram() {
     std::wstring path(MAX_PATH, L'\0');
@@ -22,15 +26,6 @@ std::wstring folderOfThisProgram() {
         path.resize(path.size() * 2);
     }
     return path.substr(0, path.find_last_of(L'\\'));
-}
-
-std::string utf8(const std::wstring& text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length,
-                        nullptr, nullptr);
-    return out;
 }
 
 bool write(const std::wstring& path, const std::string& bytes, bool append) {
@@ -68,7 +63,7 @@ std::vector<std::wstring> quotedPieces(const std::wstring& line) {
 int main() {
     const std::wstring line = GetCommandLineW();
     const std::wstring folder = folderOfThisProgram();
-    if (!write(folder + L"\\converter-calls.txt", utf8(line) + "\n", true))
+    if (!write(folder + L"\\converter-calls.txt", toUtf8(line) + "\n", true))
         return 3;
     if (!write(folder + L"\\converter-pid.txt", std::to_string(GetCurrentProcessId()), false))
         return 3;
@@ -82,5 +77,5 @@ int main() {
     }
     if (source.find(L"fail") != std::wstring::npos)
         return 1;
-    return write(pieces[2], "converted: " + utf8(source), false) ? 0 : 4;
+    return write(pieces[2], "converted: " + toUtf8(source), false) ? 0 : 4;
 }

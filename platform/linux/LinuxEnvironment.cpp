@@ -1,0 +1,99 @@
+#include "platform/linux/LinuxEnvironment.h"
+
+#include "platform/CommandLine.h"
+#include "platform/linux/Errno.h"
+#include "platform/linux/FileDescriptor.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace ondrel::platform {
+
+namespace {
+
+std::string currentFolder() {
+    std::vector<char> buffer(PATH_MAX);
+    if (::getcwd(buffer.data(), buffer.size()) != nullptr)
+        return buffer.data();
+    // The folder was removed under us; the shell's idea of it is the best left.
+    const char* pwd = std::getenv("PWD");
+    return pwd != nullptr && pwd[0] == '/' ? pwd : "/";
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return currentFolder();
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// The running executable itself, not the name it was started under nor the
+// current folder: the converters and shortcuts are found beside it.
+std::string executableFolder(const char* argv0) {
+    std::vector<char> buffer(PATH_MAX + 1);
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), PATH_MAX);
+    if (length > 0)
+        return folderOf(std::string(buffer.data(), static_cast<std::size_t>(length)));
+    if (argv0 != nullptr && ::realpath(argv0, buffer.data()) != nullptr)
+        return folderOf(buffer.data());
+    return currentFolder();
+}
+
+std::string systemTempFolder() {
+    std::string folder;
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir != nullptr && tmpdir[0] == '/')
+        folder = tmpdir;
+    else
+        folder = "/tmp";
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
+}
+
+} // namespace
+
+LinuxEnvironment::LinuxEnvironment(int argc, char** argv)
+    : m_programFolder(executableFolder(argc > 0 ? argv[0] : nullptr)) {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    m_argumentText = arguments.empty() ? std::string() : joinArguments(arguments, currentFolder());
+}
+
+std::string LinuxEnvironment::Variable(const std::string& name) const {
+    const char* value = std::getenv(name.c_str());
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+std::string LinuxEnvironment::PrivateTempFolder() const {
+    const std::string base = systemTempFolder();
+    const std::string folder =
+        (base == "/" ? base : base + "/") + "ondrel-" + std::to_string(::geteuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        throwErrno("PrivateTempFolder", folder, errno);
+    // Checked through a descriptor of the folder itself, so that what is checked
+    // is what is used: another user may have planted a link or a folder of theirs
+    // at this predictable name in a shared /tmp.
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.valid()) {
+        if (errno == ELOOP)
+            throw PlatformError("PrivateTempFolder", folder, "is a symbolic link");
+        throwErrno("PrivateTempFolder", folder, errno);
+    }
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0)
+        throwErrno("PrivateTempFolder", folder, errno);
+    if (status.st_uid != ::geteuid())
+        throw PlatformError("PrivateTempFolder", folder, "belongs to another user");
+    if ((status.st_mode & 0077) != 0 && ::fchmod(fd.get(), 0700) != 0)
+        throwErrno("PrivateTempFolder", folder, errno);
+    return folder;
+}
+
+} // namespace ondrel::platform

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/Environment.h"
+
+#include <string>
+
+namespace ondrel::platform {
+
+// What a POSIX process was given. The arguments arrive already split; the
+// argument text is formed from them once, against the folder the program was
+// started in.
+class LinuxEnvironment : public Environment {
+public:
+    LinuxEnvironment(int argc, char** argv);
+
+    std::string ArgumentText() const override { return m_argumentText; }
+    std::string Variable(const std::string& name) const override;
+    std::string ProgramFolder() const override { return m_programFolder; }
+    // "${TMPDIR:-/tmp}/ondrel-<uid>".
+    std::string PrivateTempFolder() const override;
+
+private:
+    std::string m_argumentText;
+    std::string m_programFolder;
+};
+
+} // namespace ondrel::platform

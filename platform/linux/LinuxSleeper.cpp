@@ -1,0 +1,15 @@
+#include "platform/linux/LinuxSleeper.h"
+
+#include <cerrno>
+#include <ctime>
+
+namespace ondrel::platform {
+
+void LinuxSleeper::Sleep(std::uint32_t milliseconds) {
+    timespec remaining{static_cast<time_t>(milliseconds / 1000),
+                       static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+    }
+}
+
+} // namespace ondrel::platform

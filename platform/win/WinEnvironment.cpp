@@ -1,0 +1,209 @@
+#include <windows.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+#include "platform/win/WinEnvironment.h"
+
+#include "platform/PlatformError.h"
+#include "platform/win/WinText.h"
+
+#include <memory>
+#include <vector>
+
+namespace ondrel::platform {
+
+using win::throwError;
+using win::throwLastError;
+using win::toUtf8;
+using win::toWide;
+
+namespace {
+
+const std::string kTempOperation = "PrivateTempFolder";
+
+std::wstring withoutTrailingSeparators(std::wstring path) {
+    // "C:\" keeps its separator: without it the text would mean the drive's
+    // current folder.
+    while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/'))
+        path.pop_back();
+    return path;
+}
+
+std::wstring windowsFolder() {
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    const UINT length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (length == 0 || length >= buffer.size())
+        return {};
+    return std::wstring(buffer.data(), length);
+}
+
+// Where the private folder goes: the user's temporary folder, unless the
+// system only offers its own Windows folder, which all users share.
+std::wstring temporaryBase() {
+    std::vector<wchar_t> buffer(MAX_PATH + 2);
+    const DWORD length = GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length > 0 && length < buffer.size()) {
+        const std::wstring base = withoutTrailingSeparators(std::wstring(buffer.data(), length));
+        if (CompareStringOrdinal(base.c_str(), -1,
+                                 withoutTrailingSeparators(windowsFolder()).c_str(), -1,
+                                 TRUE) != CSTR_EQUAL)
+            return base;
+    }
+    PWSTR localAppData = nullptr;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &localAppData)))
+        throwError(kTempOperation, "%LOCALAPPDATA%", ERROR_PATH_NOT_FOUND);
+    std::wstring base = withoutTrailingSeparators(localAppData) + L"\\Temp";
+    CoTaskMemFree(localAppData);
+    if (!CreateDirectoryW(base.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        throwLastError(kTempOperation, toUtf8(base));
+    return base;
+}
+
+struct LocalFreer {
+    void operator()(void* memory) const { LocalFree(memory); }
+};
+
+// The user of this process and, when the process runs elevated, the group
+// that Windows makes the owner of what it creates instead.
+struct ProcessIdentity {
+    std::vector<unsigned char> user;
+    std::vector<unsigned char> defaultOwner;
+};
+
+std::vector<unsigned char> tokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
+    DWORD size = 0;
+    GetTokenInformation(token, kind, nullptr, 0, &size);
+    std::vector<unsigned char> data(size);
+    if (size == 0 || !GetTokenInformation(token, kind, data.data(), size, &size))
+        throwLastError(kTempOperation, "process token");
+    return data;
+}
+
+std::vector<unsigned char> copySid(PSID sid) {
+    const DWORD length = GetLengthSid(sid);
+    std::vector<unsigned char> copy(length);
+    CopySid(length, copy.data(), sid);
+    return copy;
+}
+
+ProcessIdentity processIdentity() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        throwLastError(kTempOperation, "process token");
+    ProcessIdentity identity;
+    try {
+        auto user = tokenInformation(token, TokenUser);
+        identity.user = copySid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
+        auto owner = tokenInformation(token, TokenOwner);
+        identity.defaultOwner = copySid(reinterpret_cast<TOKEN_OWNER*>(owner.data())->Owner);
+    } catch (...) {
+        CloseHandle(token);
+        throw;
+    }
+    CloseHandle(token);
+    return identity;
+}
+
+// Full control for the user alone, nothing inherited from the parent folder.
+std::unique_ptr<void, LocalFreer> ownerOnlyDescriptor(const ProcessIdentity& identity) {
+    wchar_t* userText = nullptr;
+    if (!ConvertSidToStringSidW(const_cast<unsigned char*>(identity.user.data()), &userText))
+        throwLastError(kTempOperation, "user SID");
+    const std::wstring sddl = L"D:P(A;OICI;FA;;;" + std::wstring(userText) + L")";
+    LocalFree(userText);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        throwLastError(kTempOperation, "owner-only access");
+    return std::unique_ptr<void, LocalFreer>(descriptor);
+}
+
+bool sameSid(const std::vector<unsigned char>& sid, PSID other) {
+    return !sid.empty() && EqualSid(const_cast<unsigned char*>(sid.data()), other);
+}
+
+} // namespace
+
+std::string WinEnvironment::ArgumentText() const {
+    const std::wstring commandLine = GetCommandLineW();
+    std::size_t start = win::programTokenEnd(commandLine);
+    while (start < commandLine.size() &&
+           (commandLine[start] == L' ' || commandLine[start] == L'\t'))
+        ++start;
+    return toUtf8(commandLine.substr(start));
+}
+
+std::string WinEnvironment::Variable(const std::string& name) const {
+    const std::wstring wideName = toWide(name);
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(),
+                                                     static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size())
+            return toUtf8(std::wstring(buffer.data(), length));
+        buffer.resize(length);
+    }
+}
+
+std::string WinEnvironment::ProgramFolder() const {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0)
+            throwLastError("ProgramFolder", "");
+        if (length < buffer.size()) {
+            std::wstring path(buffer.data(), length);
+            const std::size_t cut = path.find_last_of(L"\\/");
+            return toUtf8(cut == std::wstring::npos ? std::wstring() : path.substr(0, cut));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string WinEnvironment::PrivateTempFolder() const {
+    const std::wstring folder = temporaryBase() + L"\\Ondrel";
+    const std::string folderText = toUtf8(folder);
+    const ProcessIdentity identity = processIdentity();
+
+    auto descriptor = ownerOnlyDescriptor(identity);
+    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), descriptor.get(), FALSE};
+    if (!CreateDirectoryW(folder.c_str(), &security) && GetLastError() != ERROR_ALREADY_EXISTS)
+        throwLastError(kTempOperation, folderText);
+
+    // What is there now may have been planted by someone else before us.
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        throwLastError(kTempOperation, folderText);
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        throw PlatformError(kTempOperation, folderText, "the folder is a link");
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        throwError(kTempOperation, folderText, ERROR_DIRECTORY);
+
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR ownerDescriptor = nullptr;
+    const DWORD result =
+        GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                              nullptr, nullptr, nullptr, &ownerDescriptor);
+    if (result != ERROR_SUCCESS)
+        throwError(kTempOperation, folderText, result);
+    std::unique_ptr<void, LocalFreer> ownerGuard(ownerDescriptor);
+    if (owner == nullptr ||
+        !(sameSid(identity.user, owner) || sameSid(identity.defaultOwner, owner)))
+        throw PlatformError(kTempOperation, folderText, "the folder belongs to another user");
+
+    // A folder of ours from an earlier run may have taken the wider access
+    // of its parent; it is narrowed to the user again.
+    // SetFileSecurityW takes the protection flag from the descriptor itself,
+    // and unlike SetNamedSecurityInfoW it is also carried out by Wine.
+    if (!SetFileSecurityW(folder.c_str(), DACL_SECURITY_INFORMATION, descriptor.get()))
+        throwLastError(kTempOperation, folderText);
+    return folderText;
+}
+
+} // namespace ondrel::platform
