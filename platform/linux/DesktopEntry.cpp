@@ -13,6 +13,7 @@ namespace {
 
 const char kEntryGroup[] = "Desktop Entry";
 const char kActionGroup[] = "Desktop Action ondrel";
+const char kProfileGroup[] = "X-Action-Profile ondrel";
 const char kIconFile[] = "ondrel.svg";
 
 bool isControl(unsigned char c) {
@@ -90,6 +91,12 @@ void requireDescribable(const std::string& value, const std::string& linkPath) {
 // "%%"): a shell that the launcher can find starts it instead.
 const std::vector<std::string> kPercentWrapper = {"/bin/sh", "-c", "exec \"$0\" \"$@\""};
 
+// A file manager action has a working folder ("Path") that PCManFM honours
+// and PCManFM-Qt does not: the shell changes to it before it starts the
+// program, as a shortcut's working folder promises.
+const std::vector<std::string> kFolderWrapper = {
+    "/bin/sh", "-c", "cd -- \"$1\" || exit 1; shift; exec \"$0\" \"$@\""};
+
 std::string execLine(const std::string& target) {
     std::string exec;
     if (target.find('%') != std::string::npos) {
@@ -97,6 +104,40 @@ std::string execLine(const std::string& target) {
             exec += execQuoted(word) + " ";
     }
     return exec + execQuoted(target) + " %F";
+}
+
+std::string percentDoubled(const std::string& text) {
+    std::string doubled;
+    for (const char c : text) {
+        doubled += c;
+        if (c == '%')
+            doubled += '%';
+    }
+    return doubled;
+}
+
+// A value with field codes back to plain text: "%%" is "%", and no other code
+// belongs in a path of ours.
+std::string percentUndoubled(const std::string& text, const std::string& path) {
+    std::string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        plain += text[i];
+        if (text[i] != '%')
+            continue;
+        if (i + 1 == text.size() || text[i + 1] != '%')
+            throw PlatformError("ReadShortcut", path, "Path holds a field code");
+        ++i;
+    }
+    return plain;
+}
+
+std::string actionExecLine(const std::string& target, const std::string& folder) {
+    if (folder.empty())
+        return execLine(target);
+    std::string exec;
+    for (const std::string& word : kFolderWrapper)
+        exec += execQuoted(word) + " ";
+    return exec + execQuoted(target) + " " + execQuoted(folder) + " %F";
 }
 
 std::string iconBeside(const std::string& targetPath) {
@@ -321,6 +362,25 @@ std::string entryText(const Shortcut& shortcut, Kind kind) {
         return text;
     }
 
+    if (kind == Kind::Action) {
+        // One profile for every file Ondrel takes; the file manager passes
+        // their full paths.
+        text += "Type=Action\nName=Ondrel\n";
+        if (!shortcut.Description.empty())
+            text += line("Comment", shortcut.Description);
+        text += line("Icon", icon);
+        text += "Profiles=ondrel;\n";
+        text += "\n[" + std::string(kProfileGroup) + "]\n";
+        text += "Name=Ondrel\n";
+        text += "MimeTypes=" + mimeTypeList() + "\n";
+        text += line("Exec", actionExecLine(shortcut.TargetPath, shortcut.WorkingDirectory));
+        // The file managers expand the field codes in Path as they do in
+        // Exec: a "%" of the folder's name must be written "%%".
+        if (!shortcut.WorkingDirectory.empty())
+            text += line("Path", percentDoubled(shortcut.WorkingDirectory));
+        return text;
+    }
+
     text += "Type=Service\nName=Ondrel\n";
     // KDE Frameworks 5 looks for this service type; 6 goes by the MimeType alone.
     text += "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n";
@@ -356,6 +416,12 @@ Shortcut readEntry(const std::string& text, const std::string& path) {
         throw PlatformError("ReadShortcut", path, "not an Ondrel shortcut");
     if (type == "Application") {
         exec = valueOf(entry->second, "Exec", path);
+    } else if (type == "Action") {
+        const auto profile = groups.find(kProfileGroup);
+        if (profile == groups.end() || valueOf(entry->second, "Profiles", path) != "ondrel;")
+            throw PlatformError("ReadShortcut", path, "not an Ondrel file manager action");
+        exec = valueOf(profile->second, "Exec", path);
+        shortcut.WorkingDirectory = percentUndoubled(valueOf(profile->second, "Path", path), path);
     } else if (type == "Service") {
         const auto action = groups.find(kActionGroup);
         if (action == groups.end() || valueOf(entry->second, "Actions", path) != "ondrel;" ||
@@ -371,6 +437,12 @@ Shortcut readEntry(const std::string& text, const std::string& path) {
         arguments = execArguments(exec);
     } catch (const std::invalid_argument& error) {
         throw PlatformError("ReadShortcut", path, std::string("Exec: ") + error.what());
+    }
+    if (type == "Action" && arguments.size() == 6 &&
+        std::equal(kFolderWrapper.begin(), kFolderWrapper.end(), arguments.begin())) {
+        if (arguments[4] != shortcut.WorkingDirectory)
+            throw PlatformError("ReadShortcut", path, "Exec and Path name different folders");
+        arguments = {arguments[3], arguments[5]};
     }
     if (arguments.size() == 5 &&
         std::equal(kPercentWrapper.begin(), kPercentWrapper.end(), arguments.begin()))

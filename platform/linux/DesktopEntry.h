@@ -8,14 +8,16 @@
 namespace ondrel::platform {
 
 // Shortcuts in the freedesktop.org desktop entry format: what GNOME's and
-// KDE's desktops, Thunar's "Send To" and KDE's service menus launch with the
-// files dropped on them or chosen.
+// KDE's desktops, Thunar's "Send To", KDE's service menus and the file
+// manager actions of PCManFM and PCManFM-Qt launch with the files dropped on
+// them or chosen.
 namespace desktopentry {
 
 // The file's purpose decides its form: an application that is launched with
-// files (the Desktop icon, Thunar's Send To), or a service menu that adds one
-// action to the file manager's right-click menu (Dolphin and Konqueror).
-enum class Kind { Application, ServiceMenu };
+// files (the Desktop icon, Thunar's Send To), a service menu that adds one
+// action to the file manager's right-click menu (Dolphin and Konqueror), or
+// a file manager action that does the same in PCManFM and PCManFM-Qt.
+enum class Kind { Application, ServiceMenu, Action };
 
 // The audio types Ondrel takes, plus MP4 video, whose sound it converts: the
 // desktops offer a shortcut for exactly these files.

@@ -24,6 +24,16 @@ const char kHeader[] = "#!/bin/sh\n# Ondrel shortcut\n";
 const char kDescription[] = "# Description: ";
 const char kWorkingDirectory[] = "# WorkingDirectory: ";
 const char kTargetPath[] = "# TargetPath: ";
+// Rotates through the arguments once, putting each back at the end as a full
+// path; POSIX sh has no arrays, and this keeps any character of a name.
+const char kResolveArguments[] = "for file do\n"
+                                 "    case $file in\n"
+                                 "    /* | '') ;;\n"
+                                 "    *) file=${PWD%/}/$file ;;\n"
+                                 "    esac\n"
+                                 "    set -- \"$@\" \"$file\"\n"
+                                 "    shift\n"
+                                 "done\n";
 
 // A value in a comment line stays on that line: a new line in a path must not
 // become a line of the script.
@@ -99,14 +109,29 @@ bool endsWith(const std::string& text, const std::string& end) {
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-enum class Form { Script, Application, ServiceMenu };
+enum class Form { Script, Application, ServiceMenu, Action };
 
 Form formOf(const std::string& linkPath) {
     if (!endsWith(linkPath, ".desktop"))
         return Form::Script;
     const std::size_t slash = linkPath.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : linkPath.substr(0, slash);
-    return endsWith(folder, "/kio/servicemenus") ? Form::ServiceMenu : Form::Application;
+    if (endsWith(folder, "/kio/servicemenus"))
+        return Form::ServiceMenu;
+    if (endsWith(folder, "/file-manager/actions"))
+        return Form::Action;
+    return Form::Application;
+}
+
+desktopentry::Kind entryKind(Form form) {
+    switch (form) {
+    case Form::ServiceMenu:
+        return desktopentry::Kind::ServiceMenu;
+    case Form::Action:
+        return desktopentry::Kind::Action;
+    default:
+        return desktopentry::Kind::Application;
+    }
 }
 
 } // namespace
@@ -144,6 +169,11 @@ std::string LinuxShell::scriptText(const Shortcut& shortcut) {
     text += kDescription + escaped(shortcut.Description) + "\n";
     text += kWorkingDirectory + escaped(shortcut.WorkingDirectory) + "\n";
     text += kTargetPath + escaped(shortcut.TargetPath) + "\n";
+    // GNOME Files, Nemo and Caja start a script in the folder they show, with
+    // the selected files' bare names: each becomes the full path of the file
+    // the user chose before the script changes folders. The arguments, not
+    // the file managers' variables, which cannot carry a line break in a name.
+    text += kResolveArguments;
     if (!shortcut.WorkingDirectory.empty())
         text += "cd -- " + shellQuoted(shortcut.WorkingDirectory) + " || exit 1\n";
     text += "exec " + shellQuoted(shortcut.TargetPath) + " \"$@\"\n";
@@ -156,11 +186,9 @@ void LinuxShell::Save(const Shortcut& shortcut) {
     const Form form = formOf(shortcut.FullName);
     // The text is complete before the file is touched: a path no entry can
     // carry leaves whatever was there as it was.
-    const std::string text =
-        form == Form::Script ? scriptText(shortcut)
-        : form == Form::Application
-            ? desktopentry::entryText(shortcut, desktopentry::Kind::Application)
-            : desktopentry::entryText(shortcut, desktopentry::Kind::ServiceMenu);
+    const std::string text = form == Form::Script
+                                 ? scriptText(shortcut)
+                                 : desktopentry::entryText(shortcut, entryKind(form));
     // Desktops launch an entry only when it is executable, as a script must be.
     AtomicFile file(shortcut.FullName, "Save", shortcut.FullName, 0755);
     file.write(text.data(), text.size());

@@ -26,6 +26,8 @@ bool placeFor(const std::string& desktop, const std::string& dataHome,
         place = {dataHome + "/nemo/scripts", "Ondrel"};
     else if (name == "MATE")
         place = {configHome + "/caja/scripts", "Ondrel"};
+    else if (name == "LXQT" || name == "LXDE")
+        place = {dataHome + "/file-manager/actions", "Ondrel.desktop"};
     else
         return false;
     return true;

@@ -20,6 +20,7 @@ struct SendToPlace {
 //   KDE         dataHome/kio/servicemenus/Ondrel.desktop  a service menu
 //   X-Cinnamon  dataHome/nemo/scripts/Ondrel              a script
 //   MATE        configHome/caja/scripts/Ondrel            a script
+//   LXQt, LXDE  dataHome/file-manager/actions/Ondrel.desktop  a file manager action
 SendToPlace sendToPlace(const char* currentDesktop, const std::string& dataHome,
                         const std::string& configHome);
 

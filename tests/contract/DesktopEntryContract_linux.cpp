@@ -16,6 +16,7 @@
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <iostream>
 #include <optional>
@@ -109,6 +110,65 @@ GPid launchEntry(const std::string& entry, const std::vector<std::string>& files
     return launched ? watch.pid : 0;
 }
 
+// A file manager action's value with its field codes expanded: %F becomes the
+// files' full paths, each quoted for the shell, %% a "%", other codes nothing.
+std::string expandedAction(const std::string& value, const std::vector<std::string>& files) {
+    std::string line;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '%' || i + 1 == value.size()) {
+            line += value[i];
+            continue;
+        }
+        const char code = value[++i];
+        if (code == '%') {
+            line += '%';
+        } else if (code == 'F') {
+            for (std::size_t k = 0; k < files.size(); ++k) {
+                gchar* quoted = g_shell_quote(files[k].c_str());
+                line += (k == 0 ? "" : " ") + std::string(quoted);
+                g_free(quoted);
+            }
+        }
+    }
+    return line;
+}
+
+// Runs a file manager action as PCManFM and PCManFM-Qt do: Exec expanded,
+// split as a shell would split it, and started in the expanded Path (PCManFM)
+// or in the file manager's own working folder (PCManFM-Qt). Returns the
+// child's exit status, -1 when it could not start.
+int runAction(const std::string& entry, const std::vector<std::string>& files,
+              const std::string& fileManagerFolder, bool honoursPath) {
+    GKeyFile* keys = g_key_file_new();
+    GError* error = nullptr;
+    if (!g_key_file_load_from_file(keys, entry.c_str(), G_KEY_FILE_NONE, &error)) {
+        std::cerr << "GLib does not read " << entry << ": " << error->message << "\n";
+        g_clear_error(&error);
+        g_key_file_free(keys);
+        return -1;
+    }
+    gchar* exec = g_key_file_get_string(keys, "X-Action-Profile ondrel", "Exec", nullptr);
+    gchar* path = g_key_file_get_string(keys, "X-Action-Profile ondrel", "Path", nullptr);
+    g_key_file_free(keys);
+    const std::string line = expandedAction(exec != nullptr ? exec : "", files);
+    const std::string folder =
+        honoursPath && path != nullptr ? expandedAction(path, files) : fileManagerFolder;
+    g_free(exec);
+    g_free(path);
+    gchar** argv = nullptr;
+    int status = -1;
+    if (g_shell_parse_argv(line.c_str(), nullptr, &argv, &error) &&
+        g_spawn_sync(folder.c_str(), argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr,
+                     nullptr, &status, &error)) {
+        status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    } else {
+        std::cerr << "the action does not start: " << (error ? error->message : "?") << "\n";
+        g_clear_error(&error);
+    }
+    g_strfreev(argv);
+    return status;
+}
+
 } // namespace
 
 CONTRACT_TEST(send_to_follows_the_current_desktop) {
@@ -130,6 +190,9 @@ CONTRACT_TEST(send_to_follows_the_current_desktop) {
         {"X-Cinnamon"s, "data/nemo/scripts", "Ondrel"},
         {"MATE"s, "config/caja/scripts", "Ondrel"},
         // The first known entry decides, not the last.
+        {"LXQt"s, "data/file-manager/actions", "Ondrel.desktop"},
+        {"LXDE"s, "data/file-manager/actions", "Ondrel.desktop"},
+        {"lxde"s, "data/file-manager/actions", "Ondrel.desktop"},
         {"Unity:MATE:GNOME"s, "config/caja/scripts", "Ondrel"},
         {"KDE:GNOME"s, "data/kio/servicemenus", "Ondrel.desktop"},
         {":XFCE:"s, "data/Thunar/sendto", "Ondrel.desktop"},
@@ -349,6 +412,106 @@ CONTRACT_TEST(xfce_send_to_and_the_desktop_are_launched_by_glib_with_exactly_the
         for (const std::string& file : files)
             expected += file + '\0';
         CHECK_EQ(contract::readFile(temp / "record"), expected);
+    }
+}
+
+CONTRACT_TEST(lxqt_and_lxde_send_to_is_a_file_manager_action_run_with_exactly_the_files) {
+    TempFolder temp;
+    const contract::ScopedVariable home("HOME", temp / "home");
+    const contract::ScopedVariable data("XDG_DATA_HOME", temp / "data");
+    const contract::ScopedVariable config("XDG_CONFIG_HOME", temp / "config");
+    const contract::ScopedVariable record("ONDREL_RECORD", temp / "record");
+    const std::string folder = temp / kAwkwardName;
+    makeRecorder(folder);
+    contract::makeFolder(temp / "file manager");
+    const std::vector<std::string> files = {
+        temp / "music/two words.mp3", temp / "music/it's $1 & 50% \\ \xC3\xA9\xE2\x99\xAA.m4a",
+        temp / "music/a line\nbreak.flac"};
+
+    for (const char* name : {"LXQt", "LXDE"}) {
+        const contract::ScopedVariable desktop("XDG_CURRENT_DESKTOP", std::string(name));
+        LinuxShell shell;
+        const std::string link =
+            shell.SpecialFolders("SendTo") + "/" + shell.ShortcutFileName("SendTo");
+        CHECK_EQ(link, temp / "data/file-manager/actions/Ondrel.desktop");
+        shell.Save(programShortcut(shell, link, folder));
+        const std::string text = contract::readFile(link);
+        CHECK_EQ(text.rfind("[Desktop Entry]\nType=Action\nName=Ondrel\n", 0), std::size_t(0));
+        CHECK_EQ(lineOf(text, "Profiles"), std::string("ondrel;"));
+        const std::string types = lineOf(text, "MimeTypes");
+        for (const std::string& type : desktopentry::audioMimeTypes())
+            CHECK(types.find(type + ";") != std::string::npos);
+        // As PCManFM runs it, in its Path, and as PCManFM-Qt does, from
+        // wherever it runs itself: the program starts in its own folder with
+        // each file as it was chosen.
+        std::string expected = folder + "\n";
+        for (const std::string& file : files)
+            expected += file + '\0';
+        for (const bool honoursPath : {true, false}) {
+            ::unlink((temp / "record").c_str());
+            CHECK_EQ(runAction(link, files, temp / "file manager", honoursPath), 0);
+            CHECK_EQ(contract::readFile(temp / "record"), expected);
+        }
+
+        const Shortcut read = shell.ReadShortcut(link);
+        CHECK_EQ(read.TargetPath, folder + "/Ondrel");
+        CHECK_EQ(read.WorkingDirectory, folder);
+        ::unlink(link.c_str());
+    }
+}
+
+CONTRACT_TEST(send_to_scripts_take_the_bare_names_file_managers_give) {
+    TempFolder temp;
+    const contract::ScopedVariable home("HOME", temp / "home");
+    const contract::ScopedVariable data("XDG_DATA_HOME", temp / "data");
+    const contract::ScopedVariable config("XDG_CONFIG_HOME", temp / "config");
+    const contract::ScopedVariable record("ONDREL_RECORD", temp / "record");
+    const std::string folder = temp / "program's folder";
+    makeRecorder(folder);
+    // The songs' own folder, where the file manager starts the script.
+    const std::string songs = temp / "My Music $x";
+    contract::makeFolder(songs + "/album");
+    const std::vector<std::string> given = {"two words.mp3", "it's $(touch PWNED) `x` \"q\"\n.m4a",
+                                            "album/../album/three.ogg", "-n",
+                                            temp / "elsewhere/four.mp3"};
+    const std::vector<std::string> chosen = {
+        songs + "/two words.mp3", songs + "/it's $(touch PWNED) `x` \"q\"\n.m4a",
+        songs + "/album/../album/three.ogg", songs + "/-n", temp / "elsewhere/four.mp3"};
+
+    struct Manager {
+        const char* desktop;
+        const char* variable;
+    };
+    for (const Manager manager : {Manager{"GNOME", "NAUTILUS_SCRIPT_SELECTED_FILE_PATHS"},
+                                  Manager{"X-Cinnamon", "NEMO_SCRIPT_SELECTED_FILE_PATHS"},
+                                  Manager{"MATE", "CAJA_SCRIPT_SELECTED_FILE_PATHS"}}) {
+        const contract::ScopedVariable desktop("XDG_CURRENT_DESKTOP", std::string(manager.desktop));
+        LinuxShell shell;
+        const std::string link =
+            shell.SpecialFolders("SendTo") + "/" + shell.ShortcutFileName("SendTo");
+        shell.Save(programShortcut(shell, link, folder));
+
+        // As the file managers do: in the folder they show, the bare names as
+        // arguments and the full paths, one per line, in their variable.
+        std::string command = "cd " + contract::shellQuoted(songs) + " && ";
+        std::string lines;
+        for (const std::string& path : chosen)
+            lines += path + "\n";
+        command += std::string(manager.variable) + "=" + contract::shellQuoted(lines) + " " +
+                   contract::shellQuoted(link);
+        for (const std::string& name : given)
+            command += " " + contract::shellQuoted(name);
+        ::unlink((temp / "record").c_str());
+        CHECK_EQ(contract::runShell(command), 0);
+        std::string expected = folder + "\n";
+        for (const std::string& path : chosen)
+            expected += path + '\0';
+        if (contract::readFile(temp / "record") != expected)
+            contract::reportFailure(__FILE__, __LINE__,
+                                    std::string(manager.desktop) + ": the script passed " +
+                                        contract::readFile(temp / "record"));
+        CHECK(::access((songs + "/PWNED").c_str(), F_OK) != 0);
+        ::unlink(link.c_str());
     }
 }
 

@@ -44,8 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     shortcut.WorkingDirectory = fields[0];
     shortcut.TargetPath = fields[0] + "/Ondrel";
     shortcut.Description = fields.size() > 1 ? fields[1] : "";
-    const bool serviceMenu = fields.size() > 2 && !fields[2].empty() && (fields[2][0] & 1) != 0;
-    const auto kind = serviceMenu ? entry::Kind::ServiceMenu : entry::Kind::Application;
+    // The form byte: odd a service menu, else bit 1 a file manager action.
+    const int form = fields.size() > 2 && !fields[2].empty() ? fields[2][0] : 0;
+    const auto kind = (form & 1) != 0   ? entry::Kind::ServiceMenu
+                      : (form & 2) != 0 ? entry::Kind::Action
+                                        : entry::Kind::Application;
 
     const bool carriable = !holdsControl(fields[0], false) && ondrel::fuzz::isUtf8(fields[0]) &&
                            !holdsControl(shortcut.Description, true) &&

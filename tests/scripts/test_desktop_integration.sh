@@ -2,8 +2,9 @@
 # Ondrel on a Linux desktop, checked with the desktops' own tools:
 #  - cmake --install lays out the program folder, the menu entry, the icons,
 #    the metainfo and the license, and the validators accept them;
-#  - the Send To scripts of GNOME Files, Nemo and Caja start the program with
-#    exactly the files given;
+#  - the Send To scripts of GNOME Files, Nemo and Caja, started as those file
+#    managers start them (in the folder they show, with bare names), start
+#    the program in its folder with exactly the files chosen;
 #  - the Desktop entry, launched through GLib as GNOME's desktop launches it,
 #    starts the real Ondrel from a folder full of awkward characters with songs
 #    of awkward names, and a batch onto the Desktop turns each into its .mp4.
@@ -110,17 +111,27 @@ test_install_layout() {
 
 test_send_to_scripts() {
     local folder="$work/programs/$awkward"
-    mkdir -p "$folder"
+    mkdir -p "$folder" "$work/music/$awkward"
     cp "$build/bin/record_args" "$folder/Ondrel"
-    local files=("$work/music/two words.mp3" "$work/music/$awkward.m4a")
-    local name link
+    # As GNOME Files, Nemo and Caja run a script: in the folder they show,
+    # with the selected files' bare names, and their full paths in a variable.
+    local names=("two words.mp3" "$awkward.m4a")
+    local files=("$work/music/$awkward/two words.mp3" "$work/music/$awkward/$awkward.m4a")
+    local name variable link
     for name in GNOME X-Cinnamon MATE; do
+        case $name in
+        GNOME) variable=NAUTILUS_SCRIPT_SELECTED_FILE_PATHS ;;
+        X-Cinnamon) variable=NEMO_SCRIPT_SELECTED_FILE_PATHS ;;
+        MATE) variable=CAJA_SCRIPT_SELECTED_FILE_PATHS ;;
+        esac
         link=$(XDG_CURRENT_DESKTOP="ubuntu:$name" "$contract" --child save_send_to "$folder") ||
             fatal "$name: no Send To shortcut written"
         check "$name: Send To is a script" [ "$(head -n 1 "$link")" = '#!/bin/sh' ]
         rm -f "$work/record"
-        (cd / && ONDREL_RECORD_ARGS="$work/record" "$link" "${files[@]}")
-        check "$name: the script starts the program with exactly the files, in its folder" \
+        (cd "$work/music/$awkward" &&
+            env "$variable=$(printf '%s\n' "${files[@]}")" ONDREL_RECORD_ARGS="$work/record" \
+                "$link" "${names[@]}")
+        check "$name: the script starts the program with exactly the files chosen, in its folder" \
             cmp -s "$work/record" <(printf '%s\0' "$folder" "${files[@]}")
     done
     check "MATE's script is in Caja's folder" test -x "$XDG_CONFIG_HOME/caja/scripts/Ondrel"
