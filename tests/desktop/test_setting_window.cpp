@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTest>
 #include <QWindow>
@@ -133,6 +134,8 @@ private Q_SLOTS:
     void everyOpeningLooksAgain();
     void specialFolderFailureAtLoadReachesTheOpener();
     void savedShortcutStartsTheProgramWithTheFiles();
+    void sendToOfLxqtAndLxdeIsAFileManagerAction_data();
+    void sendToOfLxqtAndLxdeIsAFileManagerAction();
 };
 
 void SettingWindowTest::hasTheDesignedFrameAndControls() {
@@ -582,6 +585,44 @@ void SettingWindowTest::savedShortcutStartsTheProgramWithTheFiles() {
         QCOMPARE(QString::fromUtf8(items[1]), files[0]);
         QCOMPARE(QString::fromUtf8(items[2]), files[1]);
     }
+}
+
+void SettingWindowTest::sendToOfLxqtAndLxdeIsAFileManagerAction_data() {
+    QTest::addColumn<QByteArray>("desktop");
+    QTest::newRow("LXQt") << QByteArray("LXQt");
+    QTest::newRow("LXDE") << QByteArray("LXDE");
+}
+
+void SettingWindowTest::sendToOfLxqtAndLxdeIsAFileManagerAction() {
+    QFETCH(QByteArray, desktop);
+    MainWindowFixture fixture;
+    qputenv("XDG_CURRENT_DESKTOP", desktop);
+    const auto restore = qScopeGuard([] { qunsetenv("XDG_CURRENT_DESKTOP"); });
+    const std::string action =
+        fixture.rig.home() + "/.local/share/file-manager/actions/Ondrel.desktop";
+    // The package's own menu entry, which Send To must leave alone.
+    const std::string menuEntry =
+        fixture.rig.writeFile("home/.local/share/applications/org.ondrel.Ondrel.desktop", "menu");
+
+    Form3* setting = fixture.openSetting();
+    QVERIFY(setting != nullptr);
+    QCOMPARE(q(setting->SendToLink), q(action));
+    QVERIFY(setting->Option4->isChecked());
+    choose(setting, setting->Option3);
+    pressSet(setting);
+    verifyProgramShortcut(fixture, action, fixture.rig.environment.programFolder);
+    QVERIFY(contentOf(action).contains("\nType=Action\n"));
+
+    // The next opening finds it, and "disabled" removes it again.
+    setting = fixture.openSetting();
+    QVERIFY(setting != nullptr);
+    QVERIFY(setting->HadSendToLink);
+    QVERIFY(setting->Option3->isChecked());
+    choose(setting, setting->Option4);
+    pressSet(setting);
+    QVERIFY(!isFile(action));
+    QCOMPARE(contentOf(menuEntry), QByteArray("menu"));
+    QVERIFY(fixture.rig.messageBox.texts.isEmpty());
 }
 
 QTEST_MAIN(SettingWindowTest)
