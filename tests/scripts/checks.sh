@@ -1,8 +1,11 @@
 # shellcheck shell=bash
 # Counting checks for the script tests; sourced, not run.
 #   check "<what should hold>" command...   one expectation per line
-#   wait_until SECONDS command...           polls until the command holds
+#   wait_until SECONDS command...           polls until the command holds (tools/lib.sh)
 # A script ends with: echo "$passed passed, $failed failed"
+
+# shellcheck source=tools/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib.sh"
 
 passed=0
 failed=0
@@ -15,12 +18,4 @@ check() {
     local message=$1
     shift
     if "$@"; then pass; else fail "$message"; fi
-}
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
-    done
 }

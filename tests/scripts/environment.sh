@@ -5,9 +5,13 @@
 #                              (created), a UTF-8 C locale, no display, no
 #                              platform plugin and no Qt or toolkit overrides
 #   start_display FOLDER       an Xvfb of its own; sets DISPLAY and XVFB_PID
+#                              (tools/lib.sh, with the waits)
 #   start_window_manager FOLDER  openbox on that display; sets WM_PID
 # A test that needs an X display calls start_display after clean_environment;
 # nothing is inherited from the caller's session.
+
+# shellcheck source=tools/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib.sh"
 
 clean_environment() {
     local folder=$1
@@ -31,43 +35,11 @@ clean_environment() {
         WINEPREFIX WINEDEBUG
 }
 
-# Generous limits: a loaded machine starts an X server in seconds, not tenths.
-# -noreset: by default the server resets when its last client leaves, and a
-# client that connects during the reset (the window manager right after the
-# readiness probe, on a loaded machine) is refused.
-start_display() {
-    local folder=$1
-    : >"$folder/display"
-    exec {display_fd}>"$folder/display"
-    Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp -noreset >"$folder/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    exec {display_fd}>&-
-    local deadline=$((SECONDS + 60))
-    until [ -s "$folder/display" ]; do
-        if [ "$SECONDS" -ge "$deadline" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
-            return 1
-        fi
-        sleep 0.1
-    done
-    DISPLAY=":$(cat "$folder/display")"
-    export DISPLAY
-    # The display number is written once the server listens; wait until it answers.
-    deadline=$((SECONDS + 60))
-    until xdpyinfo >/dev/null 2>&1; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
-    done
-}
+has_window_manager() { wmctrl -m >/dev/null 2>&1; }
 
 start_window_manager() {
     local folder=$1
     openbox >"$folder/openbox.log" 2>&1 &
     WM_PID=$!
-    local deadline=$((SECONDS + 60))
-    until wmctrl -m >/dev/null 2>&1; do
-        if [ "$SECONDS" -ge "$deadline" ] || ! kill -0 "$WM_PID" 2>/dev/null; then
-            return 1
-        fi
-        sleep 0.1
-    done
+    wait_until_or_gone 60 "$WM_PID" has_window_manager
 }

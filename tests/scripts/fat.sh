@@ -15,6 +15,9 @@
 # fusefat's own quirk: a file truncated and rewritten in place comes out
 # corrupt, while a new file renamed over an old one is fine.
 
+# shellcheck source=tools/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib.sh"
+
 fat_missing() {
     local tool
     for tool in mkfs.vfat fsck.fat fusefat fusermount; do
@@ -38,15 +41,11 @@ fat_make() {
 fat_mounted() { findmnt -rn -o FSTYPE --mountpoint "$1" 2>/dev/null | grep -q '^fuse'; }
 
 fat_mount() {
-    local image=$1 folder=$2 deadline
+    local image=$1 folder=$2
     mkdir -p "$folder"
     # fusefat talks about the volume on its standard output.
     fusefat -o rw+ "$image" "$folder" >/dev/null 2>&1 || return 1
-    deadline=$((SECONDS + 60))
-    until fat_mounted "$folder"; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
-    done
+    wait_until 60 fat_mounted "$folder" || return 1
     FAT_PID=$(fat_daemon "$image")
     [ -n "$FAT_PID" ]
 }
@@ -61,13 +60,7 @@ fat_daemon() {
     return 0
 }
 
-fat_wait_gone() {
-    local deadline=$((SECONDS + 60))
-    while kill -0 "$1" 2>/dev/null; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.05
-    done
-}
+fat_wait_gone() { wait_until 60 is_not_running "$1"; }
 
 fat_unmount() {
     local pid=${FAT_PID:-}

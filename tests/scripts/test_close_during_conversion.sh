@@ -107,7 +107,6 @@ kill -0 "$converter" 2>/dev/null || fatal "the converter is not running"
 
 wmctrl -i -c "$window"
 
-is_not_running() { ! kill -0 "$1" 2>/dev/null; }
 wait_until 60 is_not_running "$ondrel" || fatal "Ondrel did not end after its window was closed"
 wait "$ondrel"
 status=$?

@@ -19,9 +19,10 @@ skip() {
     exit 77
 }
 
-for tool in desktop-file-validate appstreamcli Xvfb xdotool ffmpeg identify; do
+for tool in desktop-file-validate appstreamcli Xvfb xdpyinfo xdotool ffmpeg identify; do
     command -v "$tool" >/dev/null ||
-        skip "$tool is missing (packages: desktop-file-utils appstream xvfb xdotool ffmpeg imagemagick)"
+        skip "$tool is missing (packages: desktop-file-utils appstream xvfb x11-utils xdotool" \
+            "ffmpeg imagemagick)"
 done
 for program in Ondrel ffmpeg.exe kdh.exe contract_tests record_args; do
     if [ ! -x "$build/bin/$program" ]; then
@@ -41,6 +42,8 @@ trap cleanup EXIT
 
 # shellcheck source=tests/scripts/checks.sh
 source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+# shellcheck source=tests/scripts/environment.sh
+source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
 fatal() {
     fail "$*"
     echo "$passed passed, $failed failed"
@@ -50,7 +53,6 @@ fatal() {
 contract="$build/bin/contract_tests"
 key() { sed -n "s/^$2=//p" "$1" | head -n 1; }
 validates() { desktop-file-validate "$1" && [ -z "$(desktop-file-validate "$1")" ]; }
-is_not_running() { ! kill -0 "$1" 2>/dev/null; }
 all_exist() {
     local file
     for file in "$@"; do [ -s "$file" ] || return 1; done
@@ -160,13 +162,8 @@ test_desktop_entry_starts_the_real_program() {
     check "the Desktop entry passes desktop-file-validate" validates "$entry"
     check "the Desktop entry is executable" test -x "$entry"
 
-    exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-    pids+=($!)
-    exec 3>&-
-    wait_until 10 test -s "$work/display" || fatal "Xvfb did not start"
-    DISPLAY=":$(cat "$work/display")"
-    export DISPLAY
+    start_display "$work" || fatal "Xvfb did not start"
+    pids+=("$XVFB_PID")
     export TEMP="$work/temp"
     mkdir -p "$TEMP"
 

@@ -22,8 +22,9 @@ skip() {
 
 if [ -z "${ONDREL_E2E_NAMESPACE:-}" ]; then
     [ "$(id -u)" -eq 0 ] || skip "mounting a card needs root"
-    for tool in Xvfb xdotool ffmpeg ffprobe unshare; do
-        command -v "$tool" >/dev/null || skip "$tool is missing (packages: xvfb xdotool ffmpeg)"
+    for tool in Xvfb xdpyinfo xdotool ffmpeg ffprobe unshare; do
+        command -v "$tool" >/dev/null ||
+            skip "$tool is missing (packages: xvfb x11-utils xdotool ffmpeg)"
     done
     for program in Ondrel ffmpeg.exe kdh.exe; do
         if [ ! -x "$program_dir/$program" ]; then
@@ -70,7 +71,6 @@ all_exist() {
 probe() { # probe FILE STREAM-SELECTOR ENTRIES: one line per matching stream.
     ffprobe -v error -select_streams "$2" -show_entries "stream=$3" -of csv=p=0 "$1"
 }
-is_not_running() { ! kill -0 "$1" 2>/dev/null; }
 stored_kdh() { sed -n 's/^Kdh=//p' "$XDG_CONFIG_HOME/Zara.ini" 2>/dev/null; }
 
 # --- the user's world: home, settings, temporary folder, card, display -----
