@@ -1,11 +1,15 @@
-# The Windows download, Ondrel-<version>-win64.zip, made by
-#   cmake --build <Windows build> --target Ondrel ondrel_ffmpeg_adapter ondrel_kdh_adapter
-#   cd <Windows build> && cpack -G ZIP
-# It holds what `cmake --install <build> --prefix <folder>` lays out:
-# Ondrel.exe, its two converters, README.txt and LICENSE.txt, and, in a whole
-# build (not ONDREL_PLATFORM_ONLY), FFmpeg with its licences in ffmpeg\
-# (packaging/windows/build-ffmpeg builds it once and keeps it in a cache
-# outside the build folder).
+# The Windows download. In a whole Windows build (not ONDREL_PLATFORM_ONLY):
+#   cmake --build <Windows build> --target windows_release
+# writes into <Windows build>/package/
+#   Ondrel-<version>-win64.zip            the program folder, to unpack anywhere
+#   Ondrel-<version>-win64.msi            the same files, installed into
+#                                         Program Files\Ondrel (wixl)
+#   Ondrel-<version>-ffmpeg-source.zip    the source of the FFmpeg both carry
+# The program folder is what `cmake --install <build> --prefix <folder>` lays
+# out: Ondrel.exe, its two converters, README.txt and LICENSE.txt, and FFmpeg
+# with its licences in ffmpeg\ (packaging/windows/build-ffmpeg builds it once
+# and keeps it in a cache outside the build folder). `cpack -G ZIP` in the
+# build folder still makes the zip alone, from the same install.
 
 # Notepad of older Windows shows a text with bare LF line ends as one line.
 function(ondrel_windows_text source destination_folder name)
@@ -33,6 +37,31 @@ if(TARGET Ondrel)
                   set(ONDREL_VERSION \"${PROJECT_VERSION}\")
                   set(ONDREL_FFMPEG_DIR \"${ONDREL_FFMPEG_DIR}\")")
     install(SCRIPT ${CMAKE_SOURCE_DIR}/packaging/windows/install-ffmpeg.cmake)
+
+    # The installer's uninstall runs it to delete the user's shortcuts into
+    # the removed folder. A window program, so that no console flashes up.
+    add_executable(ondrel_remove_shortcuts WIN32
+                   ${CMAKE_SOURCE_DIR}/packaging/windows/remove_shortcuts_win.cpp)
+    set_target_properties(ondrel_remove_shortcuts PROPERTIES OUTPUT_NAME remove-shortcuts)
+    target_compile_definitions(ondrel_remove_shortcuts PRIVATE UNICODE _UNICODE)
+    target_link_libraries(ondrel_remove_shortcuts PRIVATE ondrel_warnings ole32 shell32 uuid)
+    if(MSVC)
+        target_link_options(ondrel_remove_shortcuts PRIVATE /ENTRY:wmainCRTStartup)
+    else()
+        target_link_options(ondrel_remove_shortcuts PRIVATE -static -municode
+                            $<$<CONFIG:Release,MinSizeRel>:-s>)
+    endif()
+
+    find_program(ONDREL_WIXL wixl)
+    add_custom_target(windows_release
+        COMMAND ${CMAKE_COMMAND} -DONDREL_SOURCE_DIR=${CMAKE_SOURCE_DIR}
+                -DONDREL_BINARY_DIR=${CMAKE_BINARY_DIR} -DONDREL_VERSION=${PROJECT_VERSION}
+                -DONDREL_CONFIG=$<CONFIG> -DONDREL_WIXL=${ONDREL_WIXL}
+                -DONDREL_REMOVE_SHORTCUTS=$<TARGET_FILE:ondrel_remove_shortcuts>
+                -P ${CMAKE_SOURCE_DIR}/packaging/windows/release.cmake
+        USES_TERMINAL VERBATIM)
+    add_dependencies(windows_release Ondrel ondrel_ffmpeg_adapter ondrel_kdh_adapter
+                     ondrel_remove_shortcuts)
 endif()
 
 # Packing needs only what is installed, built beforehand (cmake --build <build>
