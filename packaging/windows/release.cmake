@@ -29,15 +29,11 @@ foreach(needed Ondrel.exe ffmpeg.exe kdh.exe README.txt LICENSE.txt ffmpeg/bin/f
 endforeach()
 file(READ ${work}/ffmpeg-folder.txt ffmpeg_folder)
 
-# Files in a fixed order, so that the same folder gives the same archive.
-file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${stage} ${stage}/*)
-list(SORT files)
-
 # --- the zip ----------------------------------------------------------------
+# The folder with its subfolders' own entries, as cpack -G ZIP makes it.
 set(zip ${package}/${name}.zip)
 file(REMOVE ${zip})
-list(TRANSFORM files PREPEND ${name}/ OUTPUT_VARIABLE entries)
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip -- ${entries}
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip -- ${name}
                 WORKING_DIRECTORY ${work} RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR NOT EXISTS ${zip})
     message(FATAL_ERROR "Could not write ${zip}")
@@ -148,11 +144,9 @@ list(TRANSFORM versions PREPEND "  ")
 list(JOIN versions "\n" ONDREL_FFMPEG_VERSIONS)
 configure_file(${ONDREL_SOURCE_DIR}/packaging/windows/ffmpeg-source-README.txt
                ${source_stage}/README.txt @ONLY)
-file(GLOB_RECURSE source_files LIST_DIRECTORIES false RELATIVE ${work} ${source_stage}/*)
-list(SORT source_files)
 set(source_zip ${package}/${source_name}.zip)
 file(REMOVE ${source_zip})
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${source_zip} --format=zip -- ${source_files}
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${source_zip} --format=zip -- ${source_name}
                 WORKING_DIRECTORY ${work} RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR NOT EXISTS ${source_zip})
     message(FATAL_ERROR "Could not write ${source_zip}")
