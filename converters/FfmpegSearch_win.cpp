@@ -14,8 +14,8 @@ std::string ownFolder() {
     return separator == std::string::npos ? std::string(1, '.') : self.substr(0, separator);
 }
 
-// Where the usual Windows builds of FFmpeg land when unpacked beside us and
-// their folder is renamed "ffmpeg".
+// Where Ondrel's download carries FFmpeg, and where the usual Windows builds
+// of FFmpeg land when unpacked beside us and their folder is renamed "ffmpeg".
 std::string bundledFfmpeg() {
     return ownFolder() + "\\ffmpeg\\bin\\ffmpeg.exe";
 }
@@ -34,9 +34,8 @@ std::optional<std::string> findFfmpeg(const std::string& searchPath) {
 
 std::string ffmpegMissingMessage() {
     return "no FFmpeg found: neither " + bundledFfmpeg() +
-           " nor ffmpeg.exe on PATH; unpack a current FFmpeg build for Windows so that "
-           "its ffmpeg.exe lies at " +
-           bundledFfmpeg();
+           " nor ffmpeg.exe on PATH; Ondrel's download carries it there: install Ondrel "
+           "again or unpack its zip again";
 }
 
 } // namespace ondrel::converters
