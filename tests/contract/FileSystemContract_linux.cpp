@@ -302,3 +302,56 @@ CONTRACT_TEST(a_copy_leaves_the_part_another_running_copy_writes) {
     CHECK_EQ(contract::readFile(card + "/song.mp4"), std::string("the other copy"));
     CHECK(contract::folderEntries(card) == std::vector<std::string>{"song.mp4"});
 }
+
+CONTRACT_TEST(remove_stale_file_reports_a_folder_it_cannot_look_in) {
+    LinuxFileSystem files;
+    TempFolder temp;
+    contract::writeFile(temp / "temp", "a file where the folder should be");
+    try {
+        files.RemoveStaleFile(temp / "temp" + "/song.mp4");
+        contract::reportFailure(__FILE__, __LINE__, "no PlatformError");
+    } catch (const PlatformError& error) {
+        CHECK_EQ(error.operation(), std::string("RemoveStaleFile"));
+        CHECK_EQ(error.reason(), std::string("Not a directory"));
+    }
+}
+
+CONTRACT_TEST(links_and_second_names_are_no_own_files) {
+    LinuxFileSystem files;
+    TempFolder temp;
+    contract::writeFile(temp / "song.mp4", "x");
+    ::symlink((temp / "song.mp4").c_str(), (temp / "link.mp4").c_str());
+    contract::writeFile(temp / "linked.mp4", "x");
+    CHECK_EQ(::link((temp / "linked.mp4").c_str(), (temp / "second name.mp4").c_str()), 0);
+    CHECK(files.isOwnFile(temp / "song.mp4"));
+    CHECK(!files.isOwnFile(temp / "link.mp4"));
+    CHECK(!files.isOwnFile(temp / "linked.mp4"));
+    CHECK(!files.copyOwnFile(temp / "link.mp4", temp / "copy.mp4"));
+    CHECK(!files.copyOwnFile(temp / "second name.mp4", temp / "copy.mp4"));
+    CHECK(!files.FileExists(temp / "copy.mp4"));
+    // A link is removed itself, as a leftover of ours.
+    CHECK(files.RemoveStaleFile(temp / "link.mp4"));
+    CHECK_EQ(contract::readFile(temp / "song.mp4"), std::string("x"));
+}
+
+CONTRACT_TEST(a_fifo_is_no_readable_file_and_is_never_waited_on) {
+    LinuxFileSystem files;
+    TempFolder temp;
+    CHECK_EQ(::mkfifo((temp / "fifo.m4a").c_str(), 0600), 0);
+    CHECK(!files.copyReadableFile(temp / "fifo.m4a", temp / "song.mp4"));
+    CHECK(!files.FileExists(temp / "song.mp4"));
+}
+
+CONTRACT_TEST(a_link_is_no_folder_of_the_volume) {
+    LinuxFileSystem files;
+    TempFolder temp;
+    contract::makeFolder(temp / "card");
+    contract::makeFolder(temp / "elsewhere");
+    ::symlink((temp / "elsewhere").c_str(), (temp / "card" + "/Music").c_str());
+    CHECK_EQ(files.folderOnVolumeProblem(temp / "card" + "/Music", temp / "card"),
+             std::string("Is a symbolic link"));
+    CHECK_EQ(files.folderOnVolumeProblem(temp / "elsewhere", temp / "card"), std::string());
+    // /proc is a volume of its own wherever it is mounted.
+    CHECK_EQ(files.folderOnVolumeProblem("/proc/sys", "/"),
+             std::string("Lies on another volume than /"));
+}
