@@ -308,7 +308,7 @@ std::string LinuxFileSystem::folderOnVolumeProblem(const std::string& path,
         return errnoText(ENOTDIR);
     struct stat volume {};
     if (!statPath(root, volume))
-        return errnoText(errno);
+        return errnoText(root.empty() ? ENOENT : errno);
     if (entry.st_dev != volume.st_dev)
         return "Lies on another volume than " + root;
     return {};

@@ -165,28 +165,37 @@ bool entryInformation(const std::string& path, bool followLinks, BY_HANDLE_FILE_
     return entry.handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(entry.handle, &info);
 }
 
-// A file of this user's made here: a regular file (no folder, no link) with
-// no other name, owned by the user or, elevated, by the group Windows gives
-// what the user makes. Judged on an open handle with READ_CONTROL.
-bool isOwnHandle(HANDLE file) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-        info.nNumberOfLinks > 1)
-        return false;
+// Whether the entry open as file belongs to this user, or to the group Windows
+// makes the owner of what an elevated user creates. A volume that keeps no
+// owners (FAT) cannot tell, and its files count as the user's. The handle
+// needs READ_CONTROL.
+bool ownedByUser(HANDLE file) {
+    DWORD flags = 0;
+    if (GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+        (flags & FILE_PERSISTENT_ACLS) == 0)
+        return true;
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
                         nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
-    bool own = false;
+    bool own = owner == nullptr;
     try {
-        own = win::processIdentity("isOwnFile").owns(owner);
+        own = own || win::processIdentity("isOwnFile").owns(owner);
     } catch (const PlatformError&) {
-        own = false;
     }
     LocalFree(descriptor);
     return own;
+}
+
+// A file of this user's made here: a regular file (no folder, no link) with
+// no other name, that is the user's. Judged on an open handle with READ_CONTROL.
+bool isOwnHandle(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(file, &info) &&
+           (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+               0 &&
+           info.nNumberOfLinks <= 1 && ownedByUser(file);
 }
 
 // Opens the file at path for reading when it is isOwnHandle, not following a
@@ -348,17 +357,8 @@ bool WinFileSystem::RemoveStaleFile(const std::string& path) {
         HandleCloser entry{CreateFileW(
             widePath.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
             nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
-        if (entry.handle != INVALID_HANDLE_VALUE) {
-            PSID owner = nullptr;
-            PSECURITY_DESCRIPTOR descriptor = nullptr;
-            if (GetSecurityInfo(entry.handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
-                                nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS) {
-                const bool own = win::processIdentity("RemoveStaleFile").owns(owner);
-                LocalFree(descriptor);
-                if (!own)
-                    return false;
-            }
-        }
+        if (entry.handle != INVALID_HANDLE_VALUE && !ownedByUser(entry.handle))
+            return false;
     }
     BOOL removed;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
