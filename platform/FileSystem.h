@@ -88,7 +88,9 @@ public:
 
     // Takes the name for this process (the file's folder and its name,
     // however spelled); nullptr when another running Ondrel of this user
-    // holds it. Throws PlatformError when no claim can be made at all.
+    // holds it. Where another user has taken what claims are kept in, the
+    // claim holds nothing. Throws PlatformError when the user's own place for
+    // claims fails.
     virtual std::unique_ptr<FileClaim> claimFile(const std::string& path) = 0;
 };
 

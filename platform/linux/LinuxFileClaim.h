@@ -11,6 +11,7 @@ namespace ondrel::platform {
 // ends, and it keeps out every other descriptor, in this process too.
 class LinuxFileClaim final : public FileClaim {
 public:
+    // fd -1: a claim that holds nothing, where none can be had.
     explicit LinuxFileClaim(int fd) : m_fd(fd) {}
 
 private:

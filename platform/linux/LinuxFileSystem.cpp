@@ -329,7 +329,16 @@ std::string LinuxFileSystem::temporaryFolderProblem(const std::string& path) con
 
 std::unique_ptr<FileClaim> LinuxFileSystem::claimFile(const std::string& path) {
     // In the user's private folder, so that no other user can make it or lock it.
-    const std::string claims = privateTempFolder() + "/.claims";
+    std::string folder;
+    try {
+        folder = privateTempFolder();
+    } catch (const PlatformError&) {
+        // Another user took that folder's name in a shared /tmp. Claims keep
+        // this user's Ondrels apart and that says nothing about them: the
+        // file goes on unclaimed rather than the program ending.
+        return std::make_unique<LinuxFileClaim>(-1);
+    }
+    const std::string claims = folder + "/.claims";
     FileDescriptor fd(
         ::open(claims.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR));
     if (!fd.valid())

@@ -11,8 +11,11 @@ namespace ondrel::platform {
 // that ends (an abandoned mutex is free for the next one to take).
 class WinFileClaim final : public FileClaim {
 public:
+    // nullptr: a claim that holds nothing, where none can be had.
     explicit WinFileClaim(HANDLE mutex) : m_mutex(mutex) {}
     ~WinFileClaim() override {
+        if (m_mutex == nullptr)
+            return;
         ReleaseMutex(m_mutex);
         CloseHandle(m_mutex);
     }

@@ -506,8 +506,14 @@ std::unique_ptr<FileClaim> WinFileSystem::claimFile(const std::string& path) {
     std::swprintf(name, 64, L"Local\\Ondrel-claim-%016llx",
                   static_cast<unsigned long long>(hashed(claimKey(path))));
     HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
-    if (mutex == nullptr)
+    if (mutex == nullptr) {
+        // A process of another user (started with runas, say) took the name
+        // in this session. Claims keep this user's Ondrels apart and that says
+        // nothing about them: the file goes on unclaimed.
+        if (GetLastError() == ERROR_ACCESS_DENIED)
+            return std::make_unique<WinFileClaim>(nullptr);
         throwLastError("ClaimFile", path);
+    }
     const DWORD result = WaitForSingleObject(mutex, 0);
     if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED)
         return std::make_unique<WinFileClaim>(mutex);

@@ -355,3 +355,22 @@ CONTRACT_TEST(a_link_is_no_folder_of_the_volume) {
     CHECK_EQ(files.folderOnVolumeProblem("/proc/sys", "/"),
              std::string("Lies on another volume than /"));
 }
+
+CONTRACT_TEST(a_claim_holds_nothing_where_the_private_folder_was_taken) {
+    // Someone planted a link at the private folder's name: the claim cannot
+    // be kept there, and the song goes on rather than the program ending.
+    LinuxFileSystem files;
+    TempFolder temp;
+    contract::makeFolder(temp / "elsewhere");
+    ::symlink((temp / "elsewhere").c_str(),
+              (temp / "ondrel-" + std::to_string(::geteuid())).c_str());
+    contract::ScopedVariable tmpdir("TMPDIR", temp.path());
+    std::unique_ptr<FileClaim> claim;
+    try {
+        claim = files.claimFile(temp / "song.mp4");
+    } catch (const PlatformError& error) {
+        contract::reportFailure(__FILE__, __LINE__, error.what());
+    }
+    CHECK(claim != nullptr);
+    CHECK(contract::folderEntries(temp / "elsewhere").empty());
+}
