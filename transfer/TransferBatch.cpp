@@ -30,8 +30,12 @@ constexpr int kDesktopNames = 9999;
 std::string numberedName(const std::string& path, int n) {
     if (n == 1)
         return path;
-    const std::size_t dot = path.size() - 4; // every destination ends in ".mp4"
-    return path.substr(0, dot) + " (" + std::to_string(n) + ")" + path.substr(dot);
+    const std::string extension = ".mp4";
+    const bool hasExtension =
+        path.size() >= extension.size() &&
+        path.compare(path.size() - extension.size(), extension.size(), extension) == 0;
+    const std::size_t cut = hasExtension ? path.size() - extension.size() : path.size();
+    return path.substr(0, cut) + " (" + std::to_string(n) + ")" + path.substr(cut);
 }
 
 } // namespace
