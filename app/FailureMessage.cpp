@@ -32,9 +32,10 @@ bool copiesIntoTemp(const std::string& paths, const std::string& tempDir) {
 // not know.
 std::string placeOf(const platform::PlatformError& error, const FailureContext& context) {
     const std::string& operation = error.operation();
-    if (operation == "RemoveStaleFile" || operation == "PrivateTempFolder")
+    if (operation == "RemoveStaleFile" || operation == "PrivateTempFolder" ||
+        operation == "TemporaryFolder" || operation == "ClaimFile")
         return "The temporary folder cannot be used.";
-    if (operation == "CreateFolder")
+    if (operation == "CreateFolder" || operation == "MusicFolder")
         return "The Music folder cannot be created on the memory card.";
     if (operation == "CopyFile") {
         if (!context.tempDir.empty() && copiesIntoTemp(error.path(), context.tempDir))
@@ -48,7 +49,7 @@ std::string placeOf(const platform::PlatformError& error, const FailureContext& 
     if (operation == "SpecialFolders")
         return startsWith(error.path(), "SendTo") ? "The \"Send To\" folder cannot be used."
                                                   : "The Desktop folder cannot be used.";
-    if (operation == "StartProcess")
+    if (operation == "StartProcess" || operation == "ConverterFolder")
         return "The converter cannot be started.";
     if (operation == "Save")
         return "The shortcut cannot be created.";

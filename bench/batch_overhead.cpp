@@ -16,6 +16,7 @@
 #include <map>
 #include <numeric>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -104,16 +105,54 @@ public:
     std::string LookupEntryName(const std::string& path) override {
         return m_inner.LookupEntryName(path);
     }
-    void RemoveStaleFile(const std::string& path) override {
-        const Clock::time_point start = Clock::now();
-        m_inner.RemoveStaleFile(path);
-        milliseconds += millisecondsSince(start);
+    bool RemoveStaleFile(const std::string& path) override {
+        return timed([&] { return m_inner.RemoveStaleFile(path); });
+    }
+    bool sameFile(const std::string& first, const std::string& second) const override {
+        return timed([&] { return m_inner.sameFile(first, second); });
+    }
+    bool isOwnFile(const std::string& path) const override {
+        return timed([&] { return m_inner.isOwnFile(path); });
+    }
+    bool copyOwnFile(const std::string& source, const std::string& destination) override {
+        return timedCopy([&] { return m_inner.copyOwnFile(source, destination); });
+    }
+    std::string copyOwnFileToFreeName(const std::string& source,
+                                      const std::function<std::string(int)>& candidate,
+                                      int count) override {
+        return timedCopy([&] { return m_inner.copyOwnFileToFreeName(source, candidate, count); });
+    }
+    bool copyReadableFile(const std::string& source, const std::string& destination) override {
+        return timedCopy([&] { return m_inner.copyReadableFile(source, destination); });
+    }
+    std::string folderOnVolumeProblem(const std::string& path,
+                                      const std::string& root) const override {
+        return m_inner.folderOnVolumeProblem(path, root);
+    }
+    std::string temporaryFolderProblem(const std::string& path) const override {
+        return m_inner.temporaryFolderProblem(path);
+    }
+    std::unique_ptr<ondrel::platform::FileClaim> claimFile(const std::string& path) override {
+        return timed([&] { return m_inner.claimFile(path); });
     }
 
     mutable double milliseconds = 0;
     double copyMilliseconds = 0;
 
 private:
+    template <typename Call> std::invoke_result_t<Call> timed(Call call) const {
+        const Clock::time_point start = Clock::now();
+        auto result = call();
+        milliseconds += millisecondsSince(start);
+        return result;
+    }
+    template <typename Call> std::invoke_result_t<Call> timedCopy(Call call) {
+        const Clock::time_point start = Clock::now();
+        auto result = call();
+        copyMilliseconds += millisecondsSince(start);
+        return result;
+    }
+
     ondrel::platform::FileSystem& m_inner;
 };
 

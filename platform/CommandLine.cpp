@@ -67,7 +67,9 @@ std::string readArgument(const std::string& text, std::size_t& i) {
     return argument;
 }
 
-// "/a/./b//../c/" becomes "/a/c": only the text is looked at.
+// "/a/./b//../c/" becomes "/a/b/../c": only the text is looked at, and the
+// text cannot tell what ".." stands for. After a link it is the parent of the
+// link's target, not "/a"; the system resolves it when the file is opened.
 std::string normalised(const std::string& absolute) {
     std::vector<std::string> parts;
     std::size_t i = 0;
@@ -76,12 +78,8 @@ std::string normalised(const std::string& absolute) {
         while (end < absolute.size() && !isPathSeparator(absolute[end]))
             ++end;
         const std::string part = absolute.substr(i, end - i);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
+        if (!part.empty() && part != ".")
             parts.push_back(part);
-        }
         i = end + 1;
     }
     if (parts.empty())

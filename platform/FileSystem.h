@@ -1,12 +1,17 @@
 #pragma once
 
+#include "platform/FileClaim.h"
+
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace ondrel::platform {
 
 // The file operations the program needs, with the scripting runtime's
-// semantics. The three that change something throw PlatformError on failure;
-// the others never fail.
+// semantics, and the few it needs besides to work in folders it shares with
+// other users and other running Ondrels. Those that change something throw
+// PlatformError on failure; the others never fail.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -35,9 +40,58 @@ public:
     // on a case-insensitive volume the stored spelling. "" when it is missing.
     virtual std::string LookupEntryName(const std::string& path) = 0;
 
-    // Removes a file left from an earlier run (a link itself, not its target).
-    // Nothing to remove is no error; a removal that fails throws.
-    virtual void RemoveStaleFile(const std::string& path) = 0;
+    // Removes a file of this user's left from an earlier run (a link itself,
+    // not its target), so that the name is free. False, touching nothing, when
+    // the name is taken by what is not such a file: another user's file (in a
+    // shared temporary folder) or a folder. Nothing to remove is no error; a
+    // removal that fails throws.
+    virtual bool RemoveStaleFile(const std::string& path) = 0;
+
+    // Whether both paths name one existing file, links and ".." resolved by the
+    // system: device and inode, or on Windows volume and file index.
+    virtual bool sameFile(const std::string& first, const std::string& second) const = 0;
+
+    // Whether the path names a file this user made: a regular file, no link,
+    // with no other name, that belongs to the user. In a shared temporary
+    // folder another user's file under the same name never passes.
+    virtual bool isOwnFile(const std::string& path) const = 0;
+
+    // CopyFile with overwrite from a file that must be isOwnFile, judged on
+    // the file opened, so that nothing can be put in its place in between.
+    // False, with nothing read or written, when it is not such a file.
+    virtual bool copyOwnFile(const std::string& source, const std::string& destination) = 0;
+
+    // Copies an isOwnFile without ever replacing anything: the copy takes the
+    // first of candidate(1), candidate(2) ... candidate(count) that names
+    // nothing at the moment it is renamed there. All candidates lie in one
+    // folder. Returns the path taken; "" when the source is not such a file or
+    // every candidate is taken.
+    virtual std::string copyOwnFileToFreeName(const std::string& source,
+                                              const std::function<std::string(int)>& candidate,
+                                              int count) = 0;
+
+    // CopyFile with overwrite from a file given by the user. False, with
+    // nothing written, when the source cannot be read as a regular file (gone,
+    // a folder, a FIFO or a device, which are never waited on, a read error);
+    // failures on the destination's side throw as CopyFile's.
+    virtual bool copyReadableFile(const std::string& source, const std::string& destination) = 0;
+
+    // "" when the path is a folder of the volume whose root is given, reached
+    // without a link: its last component no link, its device the root's.
+    // Otherwise why not. Never fails.
+    virtual std::string folderOnVolumeProblem(const std::string& path,
+                                              const std::string& root) const = 0;
+
+    // "" when the path is a full path of a folder this user can make files in;
+    // otherwise why not. Never fails.
+    virtual std::string temporaryFolderProblem(const std::string& path) const = 0;
+
+    // Takes the name for this process (the file's folder and its name,
+    // however spelled); nullptr when another running Ondrel of this user
+    // holds it. Where another user has taken what claims are kept in, the
+    // claim holds nothing. Throws PlatformError when the user's own place for
+    // claims fails.
+    virtual std::unique_ptr<FileClaim> claimFile(const std::string& path) = 0;
 };
 
 } // namespace ondrel::platform

@@ -2,15 +2,15 @@
 
 #include "platform/CommandLine.h"
 #include "platform/Controls.h"
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
+#include "platform/PlatformError.h"
 #include "platform/Shell.h"
 #include "platform/Sleeper.h"
 #include "transfer/BatchWindow.h"
 #include "transfer/CardLocator.h"
 #include "transfer/ConverterRunner.h"
-
-#include <vector>
 
 namespace ondrel {
 
@@ -18,42 +18,24 @@ namespace {
 
 constexpr std::uint32_t kFailurePauseMilliseconds = 5000;
 
-// The components of a path with "." dropped and ".." taken back, on the text
-// alone, so that two spellings of one path compare equal.
-std::vector<std::string> lexicalComponents(const std::string& path) {
-    std::vector<std::string> components;
-    std::string current;
-    auto close = [&components, &current] {
-        if (current == "..") {
-            if (!components.empty())
-                components.pop_back();
-        } else if (!current.empty() && current != ".") {
-            components.push_back(current);
-        }
-        current.clear();
-    };
-    for (char c : path) {
-        if (platform::isPathSeparator(c))
-            close();
-        else
-            current += c;
-    }
-    close();
-    return components;
-}
+const char* const kQuoteInFolder =
+    "Its name holds a double quote (\"), which a converter's command line cannot carry. "
+    "Please use a folder without one.";
 
-bool lexicallySamePath(const std::string& a, const std::string& b) {
-    return lexicalComponents(a) == lexicalComponents(b);
-}
+// Past this many songs of one name on the Desktop, the next one fails.
+constexpr int kDesktopNames = 9999;
 
-// Whether the source itself lies at the temporary path: then the file there
-// is the user's, not a leftover. The long forms catch a short or differently
-// cased spelling of the same folder, as TEMP often is on Windows.
-bool sourceIsTempFile(BatchWindow& window, const std::string& source, const std::string& tempFile) {
-    if (lexicallySamePath(source, tempFile))
-        return true;
-    const std::string longTemp = window.GetLongFilename(tempFile);
-    return !longTemp.empty() && lexicallySamePath(window.GetLongFilename(source), longTemp);
+// The Desktop name of the n-th try: "song.mp4", then "song (2).mp4" and so on,
+// as a browser names a download whose name is taken.
+std::string numberedName(const std::string& path, int n) {
+    if (n == 1)
+        return path;
+    const std::string extension = ".mp4";
+    const bool hasExtension =
+        path.size() >= extension.size() &&
+        path.compare(path.size() - extension.size(), extension.size(), extension) == 0;
+    const std::size_t cut = hasExtension ? path.size() - extension.size() : path.size();
+    return path.substr(0, cut) + " (" + std::to_string(n) + ")" + path.substr(cut);
 }
 
 } // namespace
@@ -67,6 +49,9 @@ void TransferBatch::run() {
     m_window.mainButton().setEnabled(false);
     m_window.desktopOption().setEnabled(false);
     m_window.kdhOption().setEnabled(false);
+
+    if (m_window.fileCount() > 0)
+        refuseWhatEveryFileWouldFailIn();
 
     std::string cardRoot;
     if (!m_window.desktopOption().isChecked()) {
@@ -110,36 +95,58 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
 
     m_window.appendLog("\r\nNo. " + std::to_string(index + 1) + ": " + displayName + "...");
 
-    // Whether the file counts as done is judged by TempFile alone, so one left
-    // from an earlier run or an earlier file of this batch must not stand in
-    // for this file's own output.
-    if (!sourceIsTempFile(m_window, source, TempFile))
-        fileSystem.RemoveStaleFile(TempFile);
-
-    bool produced = false;
-    // An entry that may not be the file given takes the road of a quote in a
-    // path, the next branch's refusal: copying it could copy another file.
-    if ((SourceExt == "m4a" || SourceExt == "M4A") && !m_window.kdhOption().isChecked() &&
-        !platform::mayNameAnotherFile(source)) {
-        fileSystem.CopyFile(source, TempFile, true);
-        produced = fileSystem.FileExists(TempFile);
-    } else if (ConverterRunner::reachesConverterIntact(source) &&
-               ConverterRunner::reachesConverterIntact(TempFile)) {
+    // Another Ondrel of this user may be working on a file of the same name:
+    // what stands under it is then its work in progress, not a leftover.
+    std::unique_ptr<platform::FileClaim> claim = fileSystem.claimFile(TempFile);
+    while (!claim) {
         setStatus("Converting the music file for DS...");
         if (!refresh())
             return false;
-        ConverterRunner(m_window, m_services)
-            .RunConverter(source, TempFile, m_window.kdhOption().isChecked());
-        if (m_window.unloaded())
-            return false;
-        produced = fileSystem.FileExists(TempFile);
+        claim = fileSystem.claimFile(TempFile);
     }
+
+    // Whether the file counts as done is judged by TempFile alone, so one left
+    // from an earlier run or an earlier file of this batch must not stand in
+    // for this file's own output. The source itself may lie there, as the
+    // system sees it, however the two paths are spelled.
+    const bool sourceIsTempFile =
+        fileSystem.sameFile(source, TempFile) && fileSystem.isOwnFile(TempFile);
+    // False when the name is taken by another user's file or a folder: this
+    // file's output cannot be put there.
+    const bool nameFree = sourceIsTempFile || fileSystem.RemoveStaleFile(TempFile);
+
+    bool attempted = false;
+    if (nameFree) {
+        // An entry that may not be the file given takes the road of a quote in
+        // a path, the next branch's refusal: copying it could copy another file.
+        if ((SourceExt == "m4a" || SourceExt == "M4A") && !m_window.kdhOption().isChecked() &&
+            !platform::mayNameAnotherFile(source)) {
+            // A source that is no longer a file fails alone, as with a converter.
+            attempted = fileSystem.copyReadableFile(source, TempFile);
+        } else if (ConverterRunner::reachesConverterIntact(source) &&
+                   ConverterRunner::reachesConverterIntact(TempFile)) {
+            setStatus("Converting the music file for DS...");
+            if (!refresh())
+                return false;
+            ConverterRunner(m_window, m_services)
+                .RunConverter(source, TempFile, m_window.kdhOption().isChecked());
+            if (m_window.unloaded())
+                return false;
+            attempted = true;
+        }
+    }
+    // In a shared TEMP another user may have put a file under the name
+    // meanwhile: only a file of the user's own counts.
+    bool produced = attempted && fileSystem.isOwnFile(TempFile);
 
     if (produced) {
         setStatus("Transferring the music file to DS...");
         if (!refresh())
             return false;
-        fileSystem.CopyFile(TempFile, DestFile, true);
+        // Judged again on the file read: nothing may take its place in between.
+        produced = deliver(TempFile, DestFile);
+    }
+    if (produced) {
         m_window.appendLog(" SUCCESS");
     } else {
         setStatus("Failed to convert the music file.");
@@ -149,6 +156,31 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
         m_services.sleeper.Sleep(kFailurePauseMilliseconds);
     }
     return true;
+}
+
+void TransferBatch::refuseWhatEveryFileWouldFailIn() {
+    platform::FileSystem& fileSystem = m_services.fileSystem;
+    // The converters' lines put the folder between quotes, as they are.
+    const std::string programFolder = m_services.environment.ProgramFolder();
+    if (!ConverterRunner::reachesConverterIntact(programFolder))
+        throw platform::PlatformError("ConverterFolder", programFolder, kQuoteInFolder);
+    const std::string& temp = m_window.tempDir();
+    std::string problem = fileSystem.temporaryFolderProblem(temp);
+    if (problem.empty() && !ConverterRunner::reachesConverterIntact(temp))
+        problem = kQuoteInFolder;
+    if (!problem.empty())
+        throw platform::PlatformError("TemporaryFolder", temp, problem);
+}
+
+bool TransferBatch::deliver(const std::string& tempFile, const std::string& destFile) {
+    platform::FileSystem& fileSystem = m_services.fileSystem;
+    if (!m_window.desktopOption().isChecked())
+        return fileSystem.copyOwnFile(tempFile, destFile);
+    // The card's Music folder is ours to replace in; the Desktop is the
+    // user's, and what stands there under the song's name stays.
+    const std::string taken = fileSystem.copyOwnFileToFreeName(
+        tempFile, [&destFile](int n) { return numberedName(destFile, n); }, kDesktopNames);
+    return !taken.empty();
 }
 
 std::string TransferBatch::destinationFile(const std::string& displayName,

@@ -22,6 +22,13 @@ private:
     // after which nothing of the batch may go on.
     bool transferFile(int index, const std::string& cardRoot);
     std::string destinationFile(const std::string& displayName, const std::string& cardRoot);
+    // Refuses, before anything runs, a program folder or TEMP in which every
+    // file would fail: throws PlatformError naming it.
+    void refuseWhatEveryFileWouldFailIn();
+    // Copies the temporary file to its destination: replacing on the card,
+    // under a free name on the Desktop. False when the temporary file is not
+    // the user's own (any more), or no name is free.
+    bool deliver(const std::string& tempFile, const std::string& destFile);
     void setStatus(const std::string& text);
     // RefreshDisplay; false when the window was unloaded inside it.
     bool refresh();

@@ -3,6 +3,8 @@
 #include "platform/PathText.h"
 #include "platform/linux/AtomicFile.h"
 #include "platform/linux/Errno.h"
+#include "platform/linux/LinuxFileClaim.h"
+#include "platform/linux/PrivateTempFolder.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,6 +16,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -62,6 +65,73 @@ bool sameEntry(const std::string& path, dev_t device, ino_t inode) {
     return ::lstat(path.c_str(), &status) == 0 && status.st_dev == device && status.st_ino == inode;
 }
 
+// What a file made by this user here looks like: a regular file (no link),
+// with no other name that someone could have given it, that is the user's.
+bool isOwn(const struct stat& status) {
+    return S_ISREG(status.st_mode) && status.st_uid == ::geteuid() && status.st_nlink <= 1;
+}
+
+// A descriptor of the file at path when it is isOwn, judged on the file opened;
+// -1 otherwise. A link at path is not followed, a FIFO not waited on.
+int openOwnFile(const std::string& path, struct stat& status) {
+    FileDescriptor fd(
+        ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !isOwn(status))
+        return -1;
+    ::fcntl(fd.get(), F_SETFL, 0);
+    return fd.release();
+}
+
+// Pours what is left to read of a descriptor into the file; the errno of a
+// failed read, 0 when everything was read. Failed writes throw.
+int pour(int in, AtomicFile& out) {
+    std::vector<char> buffer(1 << 18);
+    for (;;) {
+        const ssize_t count = ::read(in, buffer.data(), buffer.size());
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (count == 0)
+            return 0;
+        out.write(buffer.data(), static_cast<std::size_t>(count));
+    }
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// FNV-1a, 64 bits: spreads the claims over the file's bytes.
+std::uint64_t hashed(const std::string& text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+// What identifies a file name however its path is spelled: its folder, by
+// device and inode where the folder exists, and the name with its letters
+// folded, since some volumes ignore case (two names that differ only in case
+// then share a claim, which costs at most a wait).
+std::string claimKey(const std::string& path) {
+    std::string name = lastComponent(path);
+    for (char& c : name) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    struct stat folder {};
+    if (::stat(folderOf(path).c_str(), &folder) != 0)
+        return "path " + path;
+    return std::to_string(folder.st_dev) + ":" + std::to_string(folder.st_ino) + "/" + name;
+}
+
 } // namespace
 
 bool LinuxFileSystem::FolderExists(const std::string& path) const {
@@ -108,18 +178,8 @@ void LinuxFileSystem::CopyFile(const std::string& source, const std::string& des
     ::fcntl(in.get(), F_SETFL, 0);
 
     AtomicFile out(destination, "CopyFile", paths, status.st_mode & 0777);
-    std::vector<char> buffer(1 << 18);
-    for (;;) {
-        const ssize_t count = ::read(in.get(), buffer.data(), buffer.size());
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            throwErrno("CopyFile", paths, errno);
-        }
-        if (count == 0)
-            break;
-        out.write(buffer.data(), static_cast<std::size_t>(count));
-    }
+    if (const int error = pour(in.get(), out))
+        throwErrno("CopyFile", paths, error);
     out.commit(overwrite);
 }
 
@@ -158,10 +218,143 @@ std::string LinuxFileSystem::LookupEntryName(const std::string& path) {
     return storedSpelling(folderPath, folder, name, entry.st_dev, entry.st_ino);
 }
 
-void LinuxFileSystem::RemoveStaleFile(const std::string& path) {
+bool LinuxFileSystem::RemoveStaleFile(const std::string& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT)
+            return true;
+        throwErrno("RemoveStaleFile", path, errno);
+    }
+    // Another user's file in a shared folder is theirs, whatever we may do to
+    // it (root may remove it, anyone may where the folder has no sticky bit).
+    if (S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
+        return false;
     if (::unlink(path.c_str()) == 0 || errno == ENOENT)
-        return;
+        return true;
     throwErrno("RemoveStaleFile", path, errno);
+}
+
+bool LinuxFileSystem::sameFile(const std::string& first, const std::string& second) const {
+    struct stat one {};
+    struct stat two {};
+    return statPath(first, one) && statPath(second, two) && one.st_dev == two.st_dev &&
+           one.st_ino == two.st_ino;
+}
+
+bool LinuxFileSystem::isOwnFile(const std::string& path) const {
+    struct stat status {};
+    return !path.empty() && ::lstat(path.c_str(), &status) == 0 && isOwn(status);
+}
+
+bool LinuxFileSystem::copyOwnFile(const std::string& source, const std::string& destination) {
+    const std::string paths = source + " -> " + destination;
+    struct stat status {};
+    FileDescriptor in(openOwnFile(source, status));
+    if (!in.valid())
+        return false;
+    AtomicFile out(destination, "CopyFile", paths, status.st_mode & 0777);
+    if (const int error = pour(in.get(), out))
+        throwErrno("CopyFile", paths, error);
+    out.commit(true);
+    return true;
+}
+
+std::string LinuxFileSystem::copyOwnFileToFreeName(const std::string& source,
+                                                   const std::function<std::string(int)>& candidate,
+                                                   int count) {
+    struct stat status {};
+    FileDescriptor in(openOwnFile(source, status));
+    if (!in.valid() || count < 1)
+        return {};
+    const std::string first = candidate(1);
+    const std::string paths = source + " -> " + first;
+    // Written once; only the name it finally takes is looked for.
+    AtomicFile out(first, "CopyFile", paths, status.st_mode & 0777);
+    if (const int error = pour(in.get(), out))
+        throwErrno("CopyFile", paths, error);
+    for (int n = 1; n <= count; ++n) {
+        const std::string path = n == 1 ? first : candidate(n);
+        if (out.commitWithoutReplacing(path))
+            return path;
+    }
+    return {};
+}
+
+bool LinuxFileSystem::copyReadableFile(const std::string& source, const std::string& destination) {
+    const std::string paths = source + " -> " + destination;
+    // Non-blocking only so that a FIFO cannot hang the open; it is then
+    // refused, as anything else that is not a regular file.
+    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status {};
+    if (!in.valid() || ::fstat(in.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    ::fcntl(in.get(), F_SETFL, 0);
+    AtomicFile out(destination, "CopyFile", paths, status.st_mode & 0777);
+    // A source that cannot be read to its end leaves nothing behind.
+    if (pour(in.get(), out) != 0)
+        return false;
+    out.commit(true);
+    return true;
+}
+
+std::string LinuxFileSystem::folderOnVolumeProblem(const std::string& path,
+                                                   const std::string& root) const {
+    struct stat entry {};
+    if (path.empty() || ::lstat(path.c_str(), &entry) != 0)
+        return errnoText(path.empty() ? ENOENT : errno);
+    if (S_ISLNK(entry.st_mode))
+        return "Is a symbolic link";
+    if (!S_ISDIR(entry.st_mode))
+        return errnoText(ENOTDIR);
+    struct stat volume {};
+    if (!statPath(root, volume))
+        return errnoText(root.empty() ? ENOENT : errno);
+    if (entry.st_dev != volume.st_dev)
+        return "Lies on another volume than " + root;
+    return {};
+}
+
+std::string LinuxFileSystem::temporaryFolderProblem(const std::string& path) const {
+    if (path.empty() || path.front() != '/')
+        return "Not a full path";
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return errnoText(errno);
+    if (!S_ISDIR(status.st_mode))
+        return errnoText(ENOTDIR);
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        return errnoText(errno);
+    return {};
+}
+
+std::unique_ptr<FileClaim> LinuxFileSystem::claimFile(const std::string& path) {
+    // In the user's private folder, so that no other user can make it or lock it.
+    std::string folder;
+    try {
+        folder = privateTempFolder();
+    } catch (const PlatformError&) {
+        // Another user took that folder's name in a shared /tmp. Claims keep
+        // this user's Ondrels apart and that says nothing about them: the
+        // file goes on unclaimed rather than the program ending.
+        return std::make_unique<LinuxFileClaim>(-1);
+    }
+    const std::string claims = folder + "/.claims";
+    FileDescriptor fd(
+        ::open(claims.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR));
+    if (!fd.valid())
+        throwErrno("ClaimFile", claims, errno);
+    struct flock byte {};
+    byte.l_type = F_WRLCK;
+    byte.l_whence = SEEK_SET;
+    // Below 2^62: any offset a 64-bit file may hold a lock at.
+    byte.l_start = static_cast<off_t>(hashed(claimKey(path)) >> 2);
+    byte.l_len = 1;
+    if (::fcntl(fd.get(), F_OFD_SETLK, &byte) != 0) {
+        if (errno == EAGAIN || errno == EACCES)
+            return nullptr;
+        throwErrno("ClaimFile", claims, errno);
+    }
+    return std::make_unique<LinuxFileClaim>(fd.release());
 }
 
 bool LinuxFileSystem::isCaseInsensitiveFolder(const std::string& folder) {

@@ -7,6 +7,7 @@
 #include "platform/win/WinEnvironment.h"
 
 #include "platform/PlatformError.h"
+#include "platform/win/ProcessIdentity.h"
 #include "platform/win/WinText.h"
 
 #include <memory>
@@ -65,49 +66,8 @@ struct LocalFreer {
     void operator()(void* memory) const { LocalFree(memory); }
 };
 
-// The user of this process and, when the process runs elevated, the group
-// that Windows makes the owner of what it creates instead.
-struct ProcessIdentity {
-    std::vector<unsigned char> user;
-    std::vector<unsigned char> defaultOwner;
-};
-
-std::vector<unsigned char> tokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {
-    DWORD size = 0;
-    GetTokenInformation(token, kind, nullptr, 0, &size);
-    std::vector<unsigned char> data(size);
-    if (size == 0 || !GetTokenInformation(token, kind, data.data(), size, &size))
-        throwLastError(kTempOperation, "process token");
-    return data;
-}
-
-std::vector<unsigned char> copySid(PSID sid) {
-    const DWORD length = GetLengthSid(sid);
-    std::vector<unsigned char> copy(length);
-    CopySid(length, copy.data(), sid);
-    return copy;
-}
-
-ProcessIdentity processIdentity() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        throwLastError(kTempOperation, "process token");
-    ProcessIdentity identity;
-    try {
-        auto user = tokenInformation(token, TokenUser);
-        identity.user = copySid(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
-        auto owner = tokenInformation(token, TokenOwner);
-        identity.defaultOwner = copySid(reinterpret_cast<TOKEN_OWNER*>(owner.data())->Owner);
-    } catch (...) {
-        CloseHandle(token);
-        throw;
-    }
-    CloseHandle(token);
-    return identity;
-}
-
 // Full control for the user alone, nothing inherited from the parent folder.
-std::unique_ptr<void, LocalFreer> ownerOnlyDescriptor(const ProcessIdentity& identity) {
+std::unique_ptr<void, LocalFreer> ownerOnlyDescriptor(const win::ProcessIdentity& identity) {
     wchar_t* userText = nullptr;
     if (!ConvertSidToStringSidW(const_cast<unsigned char*>(identity.user.data()), &userText))
         throwLastError(kTempOperation, "user SID");
@@ -118,10 +78,6 @@ std::unique_ptr<void, LocalFreer> ownerOnlyDescriptor(const ProcessIdentity& ide
                                                               &descriptor, nullptr))
         throwLastError(kTempOperation, "owner-only access");
     return std::unique_ptr<void, LocalFreer>(descriptor);
-}
-
-bool sameSid(const std::vector<unsigned char>& sid, PSID other) {
-    return !sid.empty() && EqualSid(const_cast<unsigned char*>(sid.data()), other);
 }
 
 } // namespace
@@ -169,7 +125,7 @@ std::string WinEnvironment::ProgramFolder() const {
 std::string WinEnvironment::PrivateTempFolder() const {
     const std::wstring folder = temporaryBase() + L"\\Ondrel";
     const std::string folderText = toUtf8(folder);
-    const ProcessIdentity identity = processIdentity();
+    const win::ProcessIdentity identity = win::processIdentity(kTempOperation);
 
     auto descriptor = ownerOnlyDescriptor(identity);
     SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), descriptor.get(), FALSE};
@@ -193,8 +149,7 @@ std::string WinEnvironment::PrivateTempFolder() const {
     if (result != ERROR_SUCCESS)
         throwError(kTempOperation, folderText, result);
     std::unique_ptr<void, LocalFreer> ownerGuard(ownerDescriptor);
-    if (owner == nullptr ||
-        !(sameSid(identity.user, owner) || sameSid(identity.defaultOwner, owner)))
+    if (!identity.owns(owner))
         throw PlatformError(kTempOperation, folderText, "the folder belongs to another user");
 
     // A folder of ours from an earlier run may have taken the wider access

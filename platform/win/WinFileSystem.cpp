@@ -9,9 +9,15 @@
 #include "platform/PathText.h"
 #include "platform/PlatformError.h"
 #include "platform/win/CriticalErrorGuard.h"
+#include "platform/win/ProcessIdentity.h"
+#include "platform/win/WinFileClaim.h"
 #include "platform/win/WinText.h"
 
+#include <aclapi.h>
+
 #include <atomic>
+#include <cstdint>
+#include <cwchar>
 #include <vector>
 
 namespace ondrel::platform {
@@ -72,6 +78,184 @@ HANDLE createTemporaryBeside(const std::wstring& destination, std::wstring& temp
     return INVALID_HANDLE_VALUE;
 }
 
+// Refused before anything is written: Windows refuses to rename over a
+// read-only file, some file systems under Wine do not; refusing first keeps
+// the answer the same everywhere.
+void refuseReadOnly(const std::wstring& destination, const std::string& both) {
+    const DWORD existing = GetFileAttributesW(destination.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0)
+        throwError("CopyFile", both, ERROR_ACCESS_DENIED);
+}
+
+// Copies all of input into a fresh temporary file beside destination, flushed
+// and closed, its path in temporaryPath. False, with nothing left behind and
+// the error in readError, when reading failed; failed writes throw.
+bool writeBeside(HANDLE input, const std::wstring& destination, const std::string& both,
+                 std::wstring& temporaryPath, DWORD& readError) {
+    HandleCloser output{createTemporaryBeside(destination, temporaryPath)};
+    if (output.handle == INVALID_HANDLE_VALUE)
+        throwLastError("CopyFile", both);
+
+    // From here on every failure takes the temporary file away again, so an
+    // older destination is all that is left.
+    auto discard = [&] {
+        ::CloseHandle(output.handle);
+        output.handle = INVALID_HANDLE_VALUE;
+        DeleteFileW(temporaryPath.c_str());
+    };
+    auto fail = [&](DWORD code) {
+        discard();
+        throwError("CopyFile", both, code);
+    };
+
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(input, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            readError = GetLastError();
+            discard();
+            return false;
+        }
+        if (got == 0)
+            break;
+        DWORD offset = 0;
+        while (offset < got) {
+            DWORD written = 0;
+            if (!WriteFile(output.handle, buffer.data() + offset, got - offset, &written, nullptr))
+                fail(GetLastError());
+            if (written == 0)
+                fail(ERROR_WRITE_FAULT);
+            offset += written;
+        }
+    }
+    // Keep the source's modification time, as the system's own copy does.
+    FILETIME modified;
+    if (GetFileTime(input, nullptr, nullptr, &modified))
+        SetFileTime(output.handle, nullptr, nullptr, &modified);
+    if (!FlushFileBuffers(output.handle))
+        fail(GetLastError());
+    ::CloseHandle(output.handle);
+    output.handle = INVALID_HANDLE_VALUE;
+    SetFileAttributesW(temporaryPath.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    return true;
+}
+
+// Renames the finished temporary file over the destination.
+void replaceWith(const std::wstring& temporaryPath, const std::wstring& destination,
+                 const std::string& both) {
+    if (!MoveFileExW(temporaryPath.c_str(), destination.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        DeleteFileW(temporaryPath.c_str());
+        throwError("CopyFile", both, code);
+    }
+}
+
+// What the system knows of the entry at path: a link itself, not its target,
+// unless followLinks. False when it cannot be opened.
+bool entryInformation(const std::string& path, bool followLinks, BY_HANDLE_FILE_INFORMATION& info) {
+    if (path.empty())
+        return false;
+    const win::CriticalErrorGuard guard;
+    const DWORD flags =
+        FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    HandleCloser entry{CreateFileW(toWide(path).c_str(), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, flags, nullptr)};
+    return entry.handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(entry.handle, &info);
+}
+
+// Whether the entry open as file belongs to this user, or to the group Windows
+// makes the owner of what an elevated user creates. A volume that keeps no
+// owners (FAT) cannot tell, and its files count as the user's. The handle
+// needs READ_CONTROL.
+bool ownedByUser(HANDLE file) {
+    DWORD flags = 0;
+    if (GetVolumeInformationByHandleW(file, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+        (flags & FILE_PERSISTENT_ACLS) == 0)
+        return true;
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                        nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool own = owner == nullptr;
+    try {
+        own = own || win::processIdentity("isOwnFile").owns(owner);
+    } catch (const PlatformError&) {
+    }
+    LocalFree(descriptor);
+    return own;
+}
+
+// A file of this user's made here: a regular file (no folder, no link) with
+// no other name, that is the user's. Judged on an open handle with READ_CONTROL.
+bool isOwnHandle(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(file, &info) &&
+           (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+               0 &&
+           info.nNumberOfLinks <= 1 && ownedByUser(file);
+}
+
+// Opens the file at path for reading when it is isOwnHandle, not following a
+// link; INVALID_HANDLE_VALUE otherwise.
+HANDLE openOwnFile(const std::string& path) {
+    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file != INVALID_HANDLE_VALUE && !isOwnHandle(file)) {
+        ::CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+// "X:\..." or "\\server\share\...": a path that names one place whatever
+// the current drive and folder.
+bool isFullPath(const std::string& path) {
+    const bool drive = path.size() >= 3 && path[1] == ':' && isPathSeparator(path[2]);
+    const bool network = path.size() >= 2 && isPathSeparator(path[0]) && isPathSeparator(path[1]);
+    return drive || network;
+}
+
+// The folder a drive root stands for: "E:" alone would be the drive's current folder.
+std::string rootFolder(const std::string& root) {
+    return !root.empty() && root.back() == ':' ? root + "\\" : root;
+}
+
+// FNV-1a, 64 bits: the mutex's name.
+std::uint64_t hashed(const std::wstring& text) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const wchar_t c : text) {
+        hash ^= static_cast<std::uint16_t>(c);
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+// What identifies a file name however its path is spelled: its folder, by
+// volume and file index where the folder exists, and the name in capitals,
+// as Windows compares names.
+std::wstring claimKey(const std::string& path) {
+    const std::string text = withoutDrivePrefix(path);
+    const std::size_t cut = path.find_last_of("\\/");
+    std::wstring name = toWide(cut == std::string::npos ? text : path.substr(cut + 1));
+    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
+    const std::string folder = cut == std::string::npos           ? std::string(".")
+                               : cut == 0 || path[cut - 1] == ':' ? path.substr(0, cut + 1)
+                                                                  : path.substr(0, cut);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!entryInformation(folder, true, info)) {
+        std::wstring whole = toWide(path);
+        CharUpperBuffW(whole.data(), static_cast<DWORD>(whole.size()));
+        return L"path " + whole;
+    }
+    return std::to_wstring(info.dwVolumeSerialNumber) + L":" +
+           std::to_wstring(info.nFileIndexHigh) + L":" + std::to_wstring(info.nFileIndexLow) +
+           L"\\" + name;
+}
+
 } // namespace
 
 bool WinFileSystem::FolderExists(const std::string& path) const {
@@ -103,67 +287,19 @@ void WinFileSystem::CopyFile(const std::string& source, const std::string& desti
     const std::string both = source + " -> " + destination;
     const win::CriticalErrorGuard guard;
     const std::wstring wideDestination = toWide(destination);
-    const DWORD existing = GetFileAttributesW(wideDestination.c_str());
-    if (!overwrite && existing != INVALID_FILE_ATTRIBUTES)
+    if (!overwrite && GetFileAttributesW(wideDestination.c_str()) != INVALID_FILE_ATTRIBUTES)
         throwError("CopyFile", both, ERROR_FILE_EXISTS);
-    // Windows refuses to rename over a read-only file, some file systems
-    // under Wine do not; refusing first keeps the answer the same everywhere.
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0)
-        throwError("CopyFile", both, ERROR_ACCESS_DENIED);
+    refuseReadOnly(wideDestination, both);
 
     HandleCloser input{CreateFileW(toWide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
     if (input.handle == INVALID_HANDLE_VALUE)
         throwLastError("CopyFile", both);
-
     std::wstring temporaryPath;
-    HandleCloser output{createTemporaryBeside(wideDestination, temporaryPath)};
-    if (output.handle == INVALID_HANDLE_VALUE)
-        throwLastError("CopyFile", both);
-
-    // From here on every failure takes the temporary file away again, so an
-    // older destination is all that is left.
-    auto fail = [&](DWORD code) {
-        ::CloseHandle(output.handle);
-        output.handle = INVALID_HANDLE_VALUE;
-        DeleteFileW(temporaryPath.c_str());
-        throwError("CopyFile", both, code);
-    };
-
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(input.handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got,
-                      nullptr))
-            fail(GetLastError());
-        if (got == 0)
-            break;
-        DWORD offset = 0;
-        while (offset < got) {
-            DWORD written = 0;
-            if (!WriteFile(output.handle, buffer.data() + offset, got - offset, &written, nullptr))
-                fail(GetLastError());
-            if (written == 0)
-                fail(ERROR_WRITE_FAULT);
-            offset += written;
-        }
-    }
-    // Keep the source's modification time, as the system's own copy does.
-    FILETIME modified;
-    if (GetFileTime(input.handle, nullptr, nullptr, &modified))
-        SetFileTime(output.handle, nullptr, nullptr, &modified);
-    if (!FlushFileBuffers(output.handle))
-        fail(GetLastError());
-    ::CloseHandle(output.handle);
-    output.handle = INVALID_HANDLE_VALUE;
-    SetFileAttributesW(temporaryPath.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-
-    if (!MoveFileExW(temporaryPath.c_str(), wideDestination.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD code = GetLastError();
-        DeleteFileW(temporaryPath.c_str());
-        throwError("CopyFile", both, code);
-    }
+    DWORD readError = 0;
+    if (!writeBeside(input.handle, wideDestination, both, temporaryPath, readError))
+        throwError("CopyFile", both, readError);
+    replaceWith(temporaryPath, wideDestination, both);
 }
 
 void WinFileSystem::DeleteFile(const std::string& path, bool force) {
@@ -203,21 +339,30 @@ std::string WinFileSystem::LookupEntryName(const std::string& path) {
     return toUtf8(found.cFileName);
 }
 
-void WinFileSystem::RemoveStaleFile(const std::string& path) {
+bool WinFileSystem::RemoveStaleFile(const std::string& path) {
     const win::CriticalErrorGuard guard;
     const std::wstring widePath = toWide(path);
     const DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            return;
+            return true;
         throwError("RemoveStaleFile", path, code);
+    }
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !link)
+        return false;
+    // What another user made in a shared folder (C:\Temp, say) is theirs.
+    if (!link) {
+        HandleCloser entry{CreateFileW(
+            widePath.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+        if (entry.handle != INVALID_HANDLE_VALUE && !ownedByUser(entry.handle))
+            return false;
     }
     BOOL removed;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         // A link to a folder goes away as a folder entry; its target stays.
-        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
-            throwError("RemoveStaleFile", path, ERROR_DIRECTORY);
         removed = RemoveDirectoryW(widePath.c_str());
     } else {
         if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
@@ -229,6 +374,153 @@ void WinFileSystem::RemoveStaleFile(const std::string& path) {
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
             throwError("RemoveStaleFile", path, code);
     }
+    return true;
+}
+
+bool WinFileSystem::sameFile(const std::string& first, const std::string& second) const {
+    BY_HANDLE_FILE_INFORMATION one;
+    BY_HANDLE_FILE_INFORMATION two;
+    return entryInformation(first, true, one) && entryInformation(second, true, two) &&
+           one.dwVolumeSerialNumber == two.dwVolumeSerialNumber &&
+           one.nFileIndexHigh == two.nFileIndexHigh && one.nFileIndexLow == two.nFileIndexLow;
+}
+
+bool WinFileSystem::isOwnFile(const std::string& path) const {
+    if (path.empty())
+        return false;
+    const win::CriticalErrorGuard guard;
+    HandleCloser file{CreateFileW(toWide(path).c_str(), READ_CONTROL,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+    return file.handle != INVALID_HANDLE_VALUE && isOwnHandle(file.handle);
+}
+
+bool WinFileSystem::copyOwnFile(const std::string& source, const std::string& destination) {
+    const std::string both = source + " -> " + destination;
+    const win::CriticalErrorGuard guard;
+    HandleCloser input{openOwnFile(source)};
+    if (input.handle == INVALID_HANDLE_VALUE)
+        return false;
+    const std::wstring wideDestination = toWide(destination);
+    refuseReadOnly(wideDestination, both);
+    std::wstring temporaryPath;
+    DWORD readError = 0;
+    if (!writeBeside(input.handle, wideDestination, both, temporaryPath, readError))
+        throwError("CopyFile", both, readError);
+    replaceWith(temporaryPath, wideDestination, both);
+    return true;
+}
+
+std::string WinFileSystem::copyOwnFileToFreeName(const std::string& source,
+                                                 const std::function<std::string(int)>& candidate,
+                                                 int count) {
+    const win::CriticalErrorGuard guard;
+    HandleCloser input{openOwnFile(source)};
+    if (input.handle == INVALID_HANDLE_VALUE || count < 1)
+        return {};
+    const std::string first = candidate(1);
+    const std::string both = source + " -> " + first;
+    std::wstring temporaryPath;
+    DWORD readError = 0;
+    if (!writeBeside(input.handle, toWide(first), both, temporaryPath, readError))
+        throwError("CopyFile", both, readError);
+    // A rename without MOVEFILE_REPLACE_EXISTING fails on a name that is
+    // taken, at the moment it is made: nothing there is ever replaced.
+    for (int n = 1; n <= count; ++n) {
+        const std::string path = n == 1 ? first : candidate(n);
+        if (MoveFileExW(temporaryPath.c_str(), toWide(path).c_str(), MOVEFILE_WRITE_THROUGH))
+            return path;
+        const DWORD code = GetLastError();
+        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) {
+            DeleteFileW(temporaryPath.c_str());
+            throwError("CopyFile", source + " -> " + path, code);
+        }
+    }
+    DeleteFileW(temporaryPath.c_str());
+    return {};
+}
+
+bool WinFileSystem::copyReadableFile(const std::string& source, const std::string& destination) {
+    const std::string both = source + " -> " + destination;
+    const win::CriticalErrorGuard guard;
+    HandleCloser input{CreateFileW(toWide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    // A pipe or a device (NUL, COM1) is no file to copy, and may never end.
+    if (input.handle == INVALID_HANDLE_VALUE || GetFileType(input.handle) != FILE_TYPE_DISK)
+        return false;
+    const std::wstring wideDestination = toWide(destination);
+    refuseReadOnly(wideDestination, both);
+    std::wstring temporaryPath;
+    DWORD readError = 0;
+    if (!writeBeside(input.handle, wideDestination, both, temporaryPath, readError))
+        return false;
+    replaceWith(temporaryPath, wideDestination, both);
+    return true;
+}
+
+std::string WinFileSystem::folderOnVolumeProblem(const std::string& path,
+                                                 const std::string& root) const {
+    const DWORD attributes = attributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return win::systemMessage(path.empty() ? ERROR_PATH_NOT_FOUND : GetLastError());
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return "Is a link (a junction or a symbolic link)";
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return win::systemMessage(ERROR_DIRECTORY);
+    BY_HANDLE_FILE_INFORMATION folder;
+    BY_HANDLE_FILE_INFORMATION volume;
+    if (!entryInformation(path, false, folder))
+        return win::systemMessage(GetLastError());
+    if (!entryInformation(rootFolder(root), true, volume))
+        return win::systemMessage(GetLastError());
+    if (folder.dwVolumeSerialNumber != volume.dwVolumeSerialNumber)
+        return "Lies on another volume than " + root;
+    return {};
+}
+
+std::string WinFileSystem::temporaryFolderProblem(const std::string& path) const {
+    if (!isFullPath(path))
+        return "Not a full path";
+    const DWORD attributes = attributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return win::systemMessage(GetLastError());
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return win::systemMessage(ERROR_DIRECTORY);
+    // Whether a file can be made there is known only by making one; it goes
+    // with its handle.
+    const win::CriticalErrorGuard guard;
+    std::wstring probe = toWide(path);
+    if (!isPathSeparator(path.back()))
+        probe += L'\\';
+    probe += L"~ondrel-" + std::to_wstring(GetCurrentProcessId()) + L"-probe.tmp";
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return win::systemMessage(GetLastError());
+    ::CloseHandle(file);
+    return {};
+}
+
+std::unique_ptr<FileClaim> WinFileSystem::claimFile(const std::string& path) {
+    wchar_t name[64];
+    std::swprintf(name, 64, L"Local\\Ondrel-claim-%016llx",
+                  static_cast<unsigned long long>(hashed(claimKey(path))));
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+    if (mutex == nullptr) {
+        // A process of another user (started with runas, say) took the name
+        // in this session. Claims keep this user's Ondrels apart and that says
+        // nothing about them: the file goes on unclaimed.
+        if (GetLastError() == ERROR_ACCESS_DENIED)
+            return std::make_unique<WinFileClaim>(nullptr);
+        throwLastError("ClaimFile", path);
+    }
+    const DWORD result = WaitForSingleObject(mutex, 0);
+    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED)
+        return std::make_unique<WinFileClaim>(mutex);
+    ::CloseHandle(mutex);
+    if (result == WAIT_TIMEOUT)
+        return nullptr;
+    throwLastError("ClaimFile", path);
 }
 
 } // namespace ondrel::platform

@@ -38,6 +38,22 @@ void TestFailureMessage::namesThePlaceThePathAndTheReason_data() {
         << u"PrivateTempFolder"_s << u"/tmp/ondrel-0"_s << false
         << (u"The temporary folder cannot be used."_s + blank + u"/tmp/ondrel-0"_s + blank +
             u"Read-only file system"_s);
+    QTest::newRow("temporary folder refused at START!")
+        << u"TemporaryFolder"_s << u"/no/temp"_s << false
+        << (u"The temporary folder cannot be used."_s + blank + u"/no/temp"_s + blank +
+            u"Read-only file system"_s);
+    QTest::newRow("claims of the temporary files")
+        << u"ClaimFile"_s << u"/tmp/ondrel-0/.claims"_s << false
+        << (u"The temporary folder cannot be used."_s + blank + u"/tmp/ondrel-0/.claims"_s + blank +
+            u"Read-only file system"_s);
+    QTest::newRow("card's Music folder leading off the card")
+        << u"MusicFolder"_s << u"/media/card/Music"_s << false
+        << (u"The Music folder cannot be created on the memory card."_s + blank +
+            u"/media/card/Music"_s + blank + u"Read-only file system"_s);
+    QTest::newRow("program folder the converters' lines cannot carry")
+        << u"ConverterFolder"_s << u"/opt/say \"hi\""_s << false
+        << (u"The converter cannot be started."_s + blank + u"/opt/say \"hi\""_s + blank +
+            u"Read-only file system"_s);
     QTest::newRow("card's Music folder")
         << u"CreateFolder"_s << u"/media/card/Music"_s << false
         << (u"The Music folder cannot be created on the memory card."_s + blank +

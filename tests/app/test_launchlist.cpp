@@ -38,7 +38,22 @@ public:
     std::string GetBaseName(const std::string&) const override { return ""; }
     void CopyFile(const std::string&, const std::string&, bool) override {}
     void DeleteFile(const std::string&, bool) override {}
-    void RemoveStaleFile(const std::string&) override {}
+    bool RemoveStaleFile(const std::string&) override { return true; }
+    bool sameFile(const std::string&, const std::string&) const override { return false; }
+    bool isOwnFile(const std::string&) const override { return false; }
+    bool copyOwnFile(const std::string&, const std::string&) override { return false; }
+    std::string copyOwnFileToFreeName(const std::string&, const std::function<std::string(int)>&,
+                                      int) override {
+        return {};
+    }
+    bool copyReadableFile(const std::string&, const std::string&) override { return false; }
+    std::string folderOnVolumeProblem(const std::string&, const std::string&) const override {
+        return {};
+    }
+    std::string temporaryFolderProblem(const std::string&) const override { return {}; }
+    std::unique_ptr<ondrel::platform::FileClaim> claimFile(const std::string&) override {
+        return nullptr;
+    }
 
     std::string LookupEntryName(const std::string& path) override {
         lookedUp.push_back(path);

@@ -3,8 +3,12 @@
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 #include "platform/PlatformError.h"
+#include "platform/Processes.h"
 #include "tests/contract/Check.h"
 #include "tests/contract/TestFiles.h"
+
+#include <chrono>
+#include <thread>
 
 using namespace ondrel::platform;
 using contract::TempFolder;
@@ -28,7 +32,29 @@ void expectPlatformError(const char* operation, const std::vector<std::string>& 
     }
 }
 
+// Polls for a file that another process makes, for at most about 120 s.
+bool waitForFile(FileSystem& files, const std::string& path) {
+    for (int i = 0; i < 1200; ++i) {
+        if (files.FileExists(path))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
 } // namespace
+
+// hold_claim PATH FOLDER: another running Ondrel. Claims PATH, makes
+// FOLDER/claimed ("held", or "refused" when it could not), and holds the claim
+// until FOLDER/release exists.
+CONTRACT_CHILD(hold_claim) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    const std::string folder = arguments.at(1);
+    const auto claim = files.claimFile(arguments.at(0));
+    contract::writeFile(contract::joined(folder, "claimed"), claim ? "held" : "refused");
+    return waitForFile(files, contract::joined(folder, "release")) ? 0 : 1;
+}
 
 CONTRACT_TEST(base_and_extension_names_come_from_the_text_alone) {
     auto native = contract::nativeServices();
@@ -174,13 +200,144 @@ CONTRACT_TEST(remove_stale_file_removes_what_is_there_and_accepts_nothing) {
     TempFolder temp;
     const std::string stale = temp / "song.mp4";
     contract::writeFile(stale, "from an earlier run");
-    files.RemoveStaleFile(stale);
+    CHECK(files.RemoveStaleFile(stale));
     CHECK(!files.FileExists(stale));
-    files.RemoveStaleFile(stale);
+    CHECK(files.RemoveStaleFile(stale));
 
+    // A folder under the name is no leftover: it stays, and the name is not free.
     contract::makeFolder(temp / "folder.mp4");
-    expectPlatformError("RemoveStaleFile", {temp / "folder.mp4"},
-                        [&] { files.RemoveStaleFile(temp / "folder.mp4"); });
+    CHECK(!files.RemoveStaleFile(temp / "folder.mp4"));
+    CHECK(files.FolderExists(temp / "folder.mp4"));
+}
+
+CONTRACT_TEST(the_same_file_is_known_however_its_path_is_spelled) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string sep(1, pathSeparator());
+    contract::makeFolder(temp / "album");
+    const std::string song = temp / "song.mp4";
+    contract::writeFile(song, "x");
+    contract::writeFile(temp / "other.mp4", "x");
+
+    CHECK(files.sameFile(song, song));
+    CHECK(files.sameFile(song, temp / "album" + sep + ".." + sep + "song.mp4"));
+    CHECK(files.sameFile(temp / "album", temp / "album" + sep + "."));
+    CHECK(!files.sameFile(song, temp / "other.mp4"));
+    CHECK(!files.sameFile(song, temp / "missing.mp4"));
+    CHECK(!files.sameFile(temp / "missing.mp4", temp / "missing.mp4"));
+    CHECK(!files.sameFile("", ""));
+}
+
+CONTRACT_TEST(own_files_are_regular_files_of_the_user_with_one_name) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    contract::writeFile(temp / "song.mp4", "made here");
+    contract::makeFolder(temp / "folder.mp4");
+    CHECK(files.isOwnFile(temp / "song.mp4"));
+    CHECK(!files.isOwnFile(temp / "folder.mp4"));
+    CHECK(!files.isOwnFile(temp / "missing.mp4"));
+    CHECK(!files.isOwnFile(""));
+}
+
+CONTRACT_TEST(copy_own_file_copies_only_an_own_file) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string destination = temp / "copy.mp4";
+    contract::writeFile(temp / "song.mp4", std::string(300000, 's'));
+    contract::writeFile(destination, "older");
+    contract::makeFolder(temp / "folder.mp4");
+
+    CHECK(!files.copyOwnFile(temp / "missing.mp4", destination));
+    CHECK(!files.copyOwnFile(temp / "folder.mp4", destination));
+    CHECK_EQ(contract::readFile(destination), std::string("older"));
+
+    CHECK(files.copyOwnFile(temp / "song.mp4", destination));
+    CHECK_EQ(contract::readFile(destination), std::string(300000, 's'));
+    CHECK(contract::folderEntries(temp.path()) ==
+          (std::vector<std::string>{"copy.mp4", "folder.mp4", "song.mp4"}));
+
+    const std::string nowhere = temp / "no folder" + pathSeparator() + "copy.mp4";
+    expectPlatformError("CopyFile", {temp / "song.mp4", nowhere},
+                        [&] { files.copyOwnFile(temp / "song.mp4", nowhere); });
+}
+
+CONTRACT_TEST(a_copy_to_a_free_name_never_replaces_anything) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    contract::makeFolder(temp / "Desktop");
+    const std::string desktop = temp / "Desktop";
+    const std::string sep(1, pathSeparator());
+    contract::writeFile(temp / "song.mp4", "the new song");
+    contract::writeFile(desktop + sep + "song 1.mp4", "the user's");
+    contract::makeFolder(desktop + sep + "song 2.mp4");
+    const auto candidate = [&](int n) {
+        return desktop + sep + "song " + std::to_string(n) + ".mp4";
+    };
+
+    CHECK_EQ(files.copyOwnFileToFreeName(temp / "song.mp4", candidate, 5), candidate(3));
+    CHECK_EQ(contract::readFile(candidate(3)), std::string("the new song"));
+    CHECK_EQ(contract::readFile(candidate(1)), std::string("the user's"));
+    CHECK(files.FolderExists(candidate(2)));
+
+    // Every name taken: nothing is copied, and nothing is left behind.
+    CHECK_EQ(files.copyOwnFileToFreeName(temp / "song.mp4", candidate, 3), std::string());
+    CHECK(contract::folderEntries(desktop) ==
+          (std::vector<std::string>{"song 1.mp4", "song 2.mp4", "song 3.mp4"}));
+    CHECK_EQ(contract::readFile(candidate(3)), std::string("the new song"));
+    CHECK_EQ(files.copyOwnFileToFreeName(temp / "missing.mp4", candidate, 5), std::string());
+    CHECK(contract::folderEntries(desktop).size() == 3);
+}
+
+CONTRACT_TEST(copy_readable_file_answers_for_its_source_and_throws_for_its_destination) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    const std::string destination = temp / "song.mp4";
+    contract::writeFile(destination, "older");
+    contract::writeFile(temp / "song.m4a", "the song");
+    contract::makeFolder(temp / "folder.m4a");
+
+    CHECK(!files.copyReadableFile(temp / "missing.m4a", destination));
+    CHECK(!files.copyReadableFile(temp / "folder.m4a", destination));
+    CHECK_EQ(contract::readFile(destination), std::string("older"));
+    CHECK(files.copyReadableFile(temp / "song.m4a", destination));
+    CHECK_EQ(contract::readFile(destination), std::string("the song"));
+    CHECK(contract::folderEntries(temp.path()) ==
+          (std::vector<std::string>{"folder.m4a", "song.m4a", "song.mp4"}));
+
+    const std::string nowhere = temp / "no folder" + pathSeparator() + "song.mp4";
+    expectPlatformError("CopyFile", {temp / "song.m4a", nowhere},
+                        [&] { files.copyReadableFile(temp / "song.m4a", nowhere); });
+}
+
+CONTRACT_TEST(a_folder_on_the_volume_is_told_from_what_is_not) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    contract::makeFolder(temp / "Music");
+    contract::writeFile(temp / "file", "x");
+    CHECK_EQ(files.folderOnVolumeProblem(temp / "Music", temp.path()), std::string());
+    CHECK(!files.folderOnVolumeProblem(temp / "file", temp.path()).empty());
+    CHECK(!files.folderOnVolumeProblem(temp / "missing", temp.path()).empty());
+    CHECK(!files.folderOnVolumeProblem("", temp.path()).empty());
+}
+
+CONTRACT_TEST(a_temporary_folder_must_be_a_full_path_of_a_folder_to_write_in) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    contract::writeFile(temp / "file", "x");
+    CHECK_EQ(files.temporaryFolderProblem(temp.path()), std::string());
+    CHECK_EQ(files.temporaryFolderProblem("temp"), std::string("Not a full path"));
+    CHECK_EQ(files.temporaryFolderProblem(""), std::string("Not a full path"));
+    CHECK(!files.temporaryFolderProblem(temp / "missing").empty());
+    CHECK(!files.temporaryFolderProblem(temp / "file").empty());
+    // Asking leaves nothing behind.
+    CHECK(contract::folderEntries(temp.path()) == std::vector<std::string>{"file"});
 }
 
 CONTRACT_TEST(entry_look_up_gives_the_stored_name_or_nothing) {
@@ -203,4 +360,36 @@ CONTRACT_TEST(entry_look_up_gives_the_stored_name_or_nothing) {
     CHECK_EQ(files.LookupEntryName(contract::joined(album, "Track 02.mp3")), std::string());
     CHECK_EQ(files.LookupEntryName(temp / "No Album" + pathSeparator() + "Track 01.mp3"),
              std::string());
+}
+
+CONTRACT_TEST(a_claimed_name_is_refused_to_others_until_its_holder_lets_go) {
+    auto native = contract::nativeServices();
+    Services services = native.services();
+    FileSystem& files = services.fileSystem;
+    Processes& processes = services.processes;
+    TempFolder temp;
+    const std::string sep(1, pathSeparator());
+    contract::makeFolder(temp / "temp");
+    const std::string song = temp / "temp" + sep + "song.mp4";
+    const std::int32_t id = processes.StartProcess(
+        contract::childCommandLine(services, {"hold_claim", song, temp.path()}), kMinimizedNoFocus);
+    const ProcessHandle holder = processes.OpenProcess(kSynchronize, false, id);
+    CHECK(holder != 0);
+    CHECK(waitForFile(files, temp / "claimed"));
+    CHECK_EQ(contract::readFile(temp / "claimed"), std::string("held"));
+
+    // The same name, however the path is spelled; other names are free.
+    CHECK(files.claimFile(song) == nullptr);
+    CHECK(files.claimFile(temp / "temp" + sep + "." + sep + "SONG.mp4") == nullptr);
+    CHECK(files.claimFile(temp / "temp" + sep + "other.mp4") != nullptr);
+    CHECK(files.claimFile(temp / "song.mp4") != nullptr);
+
+    contract::writeFile(temp / "release", "");
+    CHECK_EQ(contract::waitForEnd(processes, holder), kWaitObject0);
+    processes.CloseHandle(holder);
+    // A holder that has ended holds nothing.
+    auto claim = files.claimFile(song);
+    CHECK(claim != nullptr);
+    // Claiming creates no file where the name is.
+    CHECK(contract::folderEntries(temp / "temp").empty());
 }

@@ -2,6 +2,8 @@
 // files that fill the device, volumes that ignore case.
 
 #include "platform/PlatformError.h"
+#include "platform/Processes.h"
+#include "platform/linux/AtomicFile.h"
 #include "platform/linux/FoldedNameIndex.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "tests/contract/Check.h"
@@ -13,8 +15,10 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <fstream>
+#include <thread>
 
 using namespace ondrel::platform;
 using contract::TempFolder;
@@ -48,7 +52,40 @@ private:
     void (*m_oldHandler)(int) = nullptr;
 };
 
+// Polls for a file that another process writes, for at most about 120 s.
+bool waitForFile(const std::string& path) {
+    for (int i = 0; i < 1200; ++i) {
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
 } // namespace
+
+// copy_in_progress DESTINATION FOLDER: another Ondrel copying onto DESTINATION.
+// Writes the first half, says so with FOLDER/ready, waits for FOLDER/go, writes
+// the rest and renames it into place; FOLDER/outcome receives "whole" or why not.
+CONTRACT_CHILD(copy_in_progress) {
+    const std::string& destination = arguments.at(0);
+    const std::string folder = arguments.at(1);
+    std::string outcome = "whole";
+    try {
+        AtomicFile out(destination, "CopyFile", destination, 0644);
+        out.write("the other ", 10);
+        contract::writeFile(folder + "/ready", "");
+        if (!waitForFile(folder + "/go"))
+            throw PlatformError("wait", folder + "/go", "never came");
+        out.write("copy", 4);
+        out.commit(true);
+    } catch (const PlatformError& error) {
+        outcome = error.what();
+    }
+    contract::writeFile(folder + "/outcome", outcome);
+    return 0;
+}
 
 // lookup FILE PATH: FILE receives the stored name of PATH's entry.
 CONTRACT_CHILD(lookup) {
@@ -235,4 +272,105 @@ CONTRACT_TEST(a_copy_clears_the_parts_that_interrupted_copies_left) {
           (std::vector<std::string>{".other.mp4.ondrel-a1B2c3", ".song.mp4.ondrel-notours",
                                     "song.mp4"}));
     CHECK_EQ(contract::readFile(card + "/song.mp4"), std::string("the whole song"));
+}
+
+CONTRACT_TEST(a_copy_leaves_the_part_another_running_copy_writes) {
+    // Two Ondrels sending to one card: the second's clean-up of leftover parts
+    // must not take away the part the first is still writing.
+    auto native = contract::nativeServices();
+    Services services = native.services();
+    Processes& processes = services.processes;
+    LinuxFileSystem files;
+    TempFolder temp;
+    const std::string card = temp / "card";
+    contract::makeFolder(card);
+    contract::writeFile(temp / "song.mp4", "this copy");
+    const std::int32_t id = processes.StartProcess(
+        contract::childCommandLine(services, {"copy_in_progress", card + "/song.mp4", temp.path()}),
+        kMinimizedNoFocus);
+    const ProcessHandle handle = processes.OpenProcess(kSynchronize, false, id);
+    CHECK(handle != 0);
+    CHECK(waitForFile(temp / "ready"));
+
+    files.CopyFile(temp / "song.mp4", card + "/song.mp4", true);
+    CHECK_EQ(contract::readFile(card + "/song.mp4"), std::string("this copy"));
+    contract::writeFile(temp / "go", "");
+    CHECK_EQ(contract::waitForEnd(processes, handle), kWaitObject0);
+    processes.CloseHandle(handle);
+
+    CHECK_EQ(contract::readFile(temp / "outcome"), std::string("whole"));
+    CHECK_EQ(contract::readFile(card + "/song.mp4"), std::string("the other copy"));
+    CHECK(contract::folderEntries(card) == std::vector<std::string>{"song.mp4"});
+}
+
+CONTRACT_TEST(remove_stale_file_reports_a_folder_it_cannot_look_in) {
+    LinuxFileSystem files;
+    TempFolder temp;
+    contract::writeFile(temp / "temp", "a file where the folder should be");
+    try {
+        files.RemoveStaleFile(temp / "temp" + "/song.mp4");
+        contract::reportFailure(__FILE__, __LINE__, "no PlatformError");
+    } catch (const PlatformError& error) {
+        CHECK_EQ(error.operation(), std::string("RemoveStaleFile"));
+        CHECK_EQ(error.reason(), std::string("Not a directory"));
+    }
+}
+
+CONTRACT_TEST(links_and_second_names_are_no_own_files) {
+    LinuxFileSystem files;
+    TempFolder temp;
+    contract::writeFile(temp / "song.mp4", "x");
+    ::symlink((temp / "song.mp4").c_str(), (temp / "link.mp4").c_str());
+    contract::writeFile(temp / "linked.mp4", "x");
+    CHECK_EQ(::link((temp / "linked.mp4").c_str(), (temp / "second name.mp4").c_str()), 0);
+    CHECK(files.isOwnFile(temp / "song.mp4"));
+    CHECK(!files.isOwnFile(temp / "link.mp4"));
+    CHECK(!files.isOwnFile(temp / "linked.mp4"));
+    CHECK(!files.copyOwnFile(temp / "link.mp4", temp / "copy.mp4"));
+    CHECK(!files.copyOwnFile(temp / "second name.mp4", temp / "copy.mp4"));
+    CHECK(!files.FileExists(temp / "copy.mp4"));
+    // A link is removed itself, as a leftover of ours.
+    CHECK(files.RemoveStaleFile(temp / "link.mp4"));
+    CHECK_EQ(contract::readFile(temp / "song.mp4"), std::string("x"));
+}
+
+CONTRACT_TEST(a_fifo_is_no_readable_file_and_is_never_waited_on) {
+    LinuxFileSystem files;
+    TempFolder temp;
+    CHECK_EQ(::mkfifo((temp / "fifo.m4a").c_str(), 0600), 0);
+    CHECK(!files.copyReadableFile(temp / "fifo.m4a", temp / "song.mp4"));
+    CHECK(!files.FileExists(temp / "song.mp4"));
+}
+
+CONTRACT_TEST(a_link_is_no_folder_of_the_volume) {
+    LinuxFileSystem files;
+    TempFolder temp;
+    contract::makeFolder(temp / "card");
+    contract::makeFolder(temp / "elsewhere");
+    ::symlink((temp / "elsewhere").c_str(), (temp / "card" + "/Music").c_str());
+    CHECK_EQ(files.folderOnVolumeProblem(temp / "card" + "/Music", temp / "card"),
+             std::string("Is a symbolic link"));
+    CHECK_EQ(files.folderOnVolumeProblem(temp / "elsewhere", temp / "card"), std::string());
+    // /proc is a volume of its own wherever it is mounted.
+    CHECK_EQ(files.folderOnVolumeProblem("/proc/sys", "/"),
+             std::string("Lies on another volume than /"));
+}
+
+CONTRACT_TEST(a_claim_holds_nothing_where_the_private_folder_was_taken) {
+    // Someone planted a link at the private folder's name: the claim cannot
+    // be kept there, and the song goes on rather than the program ending.
+    LinuxFileSystem files;
+    TempFolder temp;
+    contract::makeFolder(temp / "elsewhere");
+    ::symlink((temp / "elsewhere").c_str(),
+              (temp / "ondrel-" + std::to_string(::geteuid())).c_str());
+    contract::ScopedVariable tmpdir("TMPDIR", temp.path());
+    std::unique_ptr<FileClaim> claim;
+    try {
+        claim = files.claimFile(temp / "song.mp4");
+    } catch (const PlatformError& error) {
+        contract::reportFailure(__FILE__, __LINE__, error.what());
+    }
+    CHECK(claim != nullptr);
+    CHECK(contract::folderEntries(temp / "elsewhere").empty());
 }

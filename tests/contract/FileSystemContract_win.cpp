@@ -130,6 +130,9 @@ CONTRACT_TEST(win_card_marker_on_a_mapped_drive_letter) {
     if (!hadMusic)
         files.CreateFolder(music);
     CHECK(files.FolderExists(music));
+    // A drive root is "D:", which alone would name the drive's current folder.
+    CHECK_EQ(files.folderOnVolumeProblem(music, root), std::string());
+    CHECK_EQ(files.folderOnVolumeProblem(root + "\\private\\ds", root), std::string());
     const std::string song = music + "\\contract song.mp4";
     ScratchFolder::writeFile(song, "mp4");
     CHECK(files.FileExists(song));
@@ -218,12 +221,46 @@ CONTRACT_TEST(win_remove_stale_file_takes_read_only_files_and_spares_folders) {
     const std::string stale = scratch / "stale.mp4";
     ScratchFolder::writeFile(stale, "x");
     SetFileAttributesW(toWide(stale).c_str(), FILE_ATTRIBUTE_READONLY);
-    files.RemoveStaleFile(stale);
+    CHECK(files.RemoveStaleFile(stale));
     CHECK(!files.FileExists(stale));
-    files.RemoveStaleFile(stale);
-    files.RemoveStaleFile(scratch / "no folder\\stale.mp4");
+    CHECK(files.RemoveStaleFile(stale));
+    CHECK(files.RemoveStaleFile(scratch / "no folder\\stale.mp4"));
+    // A folder is no leftover: it stays, and the name is not free.
     const std::string folder = scratch / "folder.mp4";
     files.CreateFolder(folder);
-    CHECK_THROWS(files.RemoveStaleFile(folder));
+    CHECK(!files.RemoveStaleFile(folder));
     CHECK(files.FolderExists(folder));
+}
+
+CONTRACT_TEST(win_files_and_folders_are_known_by_volume_and_index_however_spelled) {
+    NativeServices native(0, nullptr);
+    auto& files = native.services().fileSystem;
+    ScratchFolder scratch;
+    const std::string folder = scratch / "A Folder With A Long Name";
+    CreateDirectoryW(toWide(folder).c_str(), nullptr);
+    const std::string file = folder + "\\Song With A Long Name.mp4";
+    ScratchFolder::writeFile(file, "x");
+    const std::string shortFile = shortPathOf(file);
+    if (!shortFile.empty() && shortFile != file)
+        CHECK(files.sameFile(file, shortFile));
+    CHECK(files.sameFile(file,
+                         folder + "\\..\\A FOLDER WITH A LONG NAME\\song with a long name.MP4"));
+    CHECK(files.isOwnFile(file));
+
+    const std::string drive = scratch.path().substr(0, 2);
+    CHECK_EQ(files.folderOnVolumeProblem(folder, drive), std::string());
+    const std::string link = scratch / "linked";
+    if (CreateSymbolicLinkW(toWide(link).c_str(), toWide(folder).c_str(),
+                            SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+        CHECK(!files.folderOnVolumeProblem(link, drive).empty());
+        // A link to a folder is removed itself, its target stays.
+        CHECK(files.RemoveStaleFile(link));
+        CHECK(files.FileExists(file));
+    }
+
+    // Only a path with a drive and its root, or a server and share, names one place.
+    CHECK_EQ(files.temporaryFolderProblem(drive + "temp"), std::string("Not a full path"));
+    CHECK_EQ(files.temporaryFolderProblem("\\temp"), std::string("Not a full path"));
+    CHECK_EQ(files.temporaryFolderProblem(folder), std::string());
+    CHECK(!files.temporaryFolderProblem(file).empty());
 }

@@ -40,7 +40,22 @@ public:
     std::string GetBaseName(const std::string&) const override { return {}; }
     void CopyFile(const std::string&, const std::string&, bool) override {}
     void DeleteFile(const std::string&, bool) override {}
-    void RemoveStaleFile(const std::string&) override {}
+    bool RemoveStaleFile(const std::string&) override { return true; }
+    bool sameFile(const std::string&, const std::string&) const override { return false; }
+    bool isOwnFile(const std::string&) const override { return false; }
+    bool copyOwnFile(const std::string&, const std::string&) override { return false; }
+    std::string copyOwnFileToFreeName(const std::string&, const std::function<std::string(int)>&,
+                                      int) override {
+        return {};
+    }
+    bool copyReadableFile(const std::string&, const std::string&) override { return false; }
+    std::string folderOnVolumeProblem(const std::string&, const std::string&) const override {
+        return {};
+    }
+    std::string temporaryFolderProblem(const std::string&) const override { return {}; }
+    std::unique_ptr<ondrel::platform::FileClaim> claimFile(const std::string&) override {
+        return nullptr;
+    }
 
     std::string LookupEntryName(const std::string& path) override {
         ++lookUps;
@@ -133,18 +148,21 @@ void checkList(const std::string& argumentText, const LaunchFileList& list, std:
     require(slotsEmptyFrom(list, tokens.size()), "the slots after the last entry stay empty");
 }
 
-// What an argument must become in the list: the absolute path, "." and ".."
-// resolved on the text, without a trailing separator.
+// What an argument must become in the list: the absolute path without "."
+// components, empty ones or a trailing separator. ".." stays for the system to
+// resolve: after a link it is not what the text says.
 std::string expectedPath(const std::string& argument, const std::string& folder) {
     if (argument.empty())
         return {};
     const std::filesystem::path path = argument.front() == '/'
                                            ? std::filesystem::path(argument)
                                            : std::filesystem::path(folder) / argument;
-    std::string normal = path.lexically_normal().string();
-    while (normal.size() > 1 && normal.back() == '/')
-        normal.pop_back();
-    return normal;
+    std::string normal;
+    for (const std::filesystem::path& component : path.relative_path()) {
+        if (!component.empty() && component != ".")
+            normal += "/" + component.string();
+    }
+    return normal.empty() ? std::string("/") : normal;
 }
 
 std::string withQuotesDoubled(const std::string& text) {

@@ -2,7 +2,8 @@
 # The real drive list finds a card mounted below /media. Mounts a small card
 # with private/ds inside a private mount namespace, so nothing outside this
 # test sees it, and runs the card-mount window test against it: once a tmpfs,
-# once a FAT32 card through FUSE (checked with fsck afterwards).
+# once a FAT32 card through FUSE (checked with fsck afterwards), each also with
+# another volume mounted at its Music folder, which must be refused.
 # Usage: test_card_mount.sh <build folder>. Exit 77: cannot run here.
 set -u
 
@@ -60,7 +61,11 @@ for card in "${cards[@]}"; do
             mount -t tmpfs -o size=1m ondrel-card "$1"
         fi
         mkdir -p "$1/private/ds"
-        ONDREL_CARD_MOUNT="$1" "$2" || exit
+        ONDREL_CARD_MOUNT="$1" "$2" mountedCardIsFoundUnderItsLetter || exit
+        # Another volume mounted at the card'"'"'s Music: the songs would not land on the card.
+        mount -t tmpfs -o size=1m ondrel-elsewhere "$1/Music"
+        ONDREL_CARD_MOUNT="$1" ONDREL_MUSIC_MOUNTED=1 "$2" musicOnAnotherVolumeIsRefused || exit
+        umount "$1/Music"
         if [ "$3" = fat ]; then
             fat_unmount "$1"
             fat_fsck "$5/card.img" || { echo "FAIL: fsck.fat: $FAT_FSCK"; exit 1; }

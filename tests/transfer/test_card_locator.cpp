@@ -33,6 +33,7 @@ private Q_SLOTS:
     void searchRunsFromDToZAndStopsAtTheFirstCard();
     void noCardCreatesNothing();
     void existingMusicIsLeftAlone();
+    void markerReachedThroughALinkDoesNotCount();
 };
 
 void CardLocatorTest::searchRunsFromDToZAndStopsAtTheFirstCard() {
@@ -88,6 +89,28 @@ void CardLocatorTest::existingMusicIsLeftAlone() {
     QCOMPARE(std::distance(std::filesystem::directory_iterator(rig.makeFolder("card/Music")),
                            std::filesystem::directory_iterator()),
              std::ptrdiff_t{1});
+}
+
+void CardLocatorTest::markerReachedThroughALinkDoesNotCount() {
+    // A volume whose private/ds, or whose private, only links to a card's
+    // marker is no card: its Music would be created for nothing, or elsewhere.
+    TestRig rig;
+    FakeDriveList drives;
+    const std::string real = rig.makeFolder("real card/private/ds");
+    const std::string linkedDs = rig.makeFolder("linked ds");
+    rig.makeFolder("linked ds/private");
+    std::filesystem::create_directory_symlink(real, linkedDs + "/private/ds");
+    const std::string linkedPrivate = rig.makeFolder("linked private");
+    std::filesystem::create_directory_symlink(rig.makeFolder("real card/private"),
+                                              linkedPrivate + "/private");
+    drives.roots = {{'D', linkedDs}, {'E', linkedPrivate}, {'F', rig.makeFolder("real card")}};
+    CardLocator locator(rig.native.services().fileSystem, drives);
+
+    QCOMPARE(locator.FindMemoryCard(), std::string("F"));
+
+    QVERIFY(!std::filesystem::exists(linkedDs + "/Music"));
+    QVERIFY(!std::filesystem::exists(linkedPrivate + "/Music"));
+    QVERIFY(std::filesystem::is_directory(rig.makeFolder("real card") + "/Music"));
 }
 
 QTEST_MAIN(CardLocatorTest)

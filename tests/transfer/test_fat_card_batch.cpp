@@ -110,6 +110,7 @@ private Q_SLOTS:
     void unstorableCharactersArriveAsUnderscores();
     void bytesThatAreNotUtf8ArriveAsUnderscores();
     void aFullCardTakesTheErrorRoad();
+    void aDesktopOnFatKeepsWhatIsThere();
     void aCardPulledOutBeforeTheCopy();
     void aCardPulledOutDuringTheCopy();
 };
@@ -205,6 +206,31 @@ void FatCardBatchTest::bytesThatAreNotUtf8ArriveAsUnderscores() {
     checkFinishedWith(h, 2);
     QCOMPARE(shown(entries(music)), QStringLiteral("bad_ name.mp4, good.mp4"));
     QCOMPARE(BatchHarness::readText(music + "/bad_ name.mp4"), std::string("passed through"));
+    QVERIFY(card.unmount());
+    CHECK_FSCK_CLEAN(card);
+}
+
+void FatCardBatchTest::aDesktopOnFatKeepsWhatIsThere() {
+    // A Desktop on a FAT volume: names compared without regard to case, and
+    // no rename that refuses to replace, so the new name is made ours first.
+    BatchHarness h;
+    FatCard card(h.rig.makeFolder("fat"), kCardMegabytes);
+    const std::string desktop = card.root() + "/Desktop";
+    std::filesystem::create_directory(desktop);
+    std::filesystem::remove_all(h.rig.desktop());
+    std::filesystem::create_directory_symlink(desktop, h.rig.desktop());
+    BatchHarness::writeText(desktop + "/HOLIDAY.MP4", "the user's video");
+    const std::string song = h.rig.writeFile("music/holiday.mp3", "an mp3");
+    const std::string tune = h.rig.writeFile("music/tune.m4a", "an m4a");
+
+    h.load(quoted(song) + " " + quoted(tune), false, true);
+    h.press();
+
+    checkFinishedWith(h, 2);
+    QCOMPARE(shown(entries(desktop)), QStringLiteral("HOLIDAY.MP4, holiday (2).mp4, tune.mp4"));
+    QCOMPARE(BatchHarness::readText(desktop + "/HOLIDAY.MP4"), std::string("the user's video"));
+    QCOMPARE(BatchHarness::readText(desktop + "/holiday (2).mp4"), h.converted("ffmpeg.exe", song));
+    QCOMPARE(BatchHarness::readText(desktop + "/tune.mp4"), std::string("an m4a"));
     QVERIFY(card.unmount());
     CHECK_FSCK_CLEAN(card);
 }

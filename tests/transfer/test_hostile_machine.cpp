@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 using namespace ondrel;
@@ -56,6 +58,11 @@ private Q_SLOTS:
     void unusableTemporaryFolderIsNamedAsSuch();
     void musicBeingAFileIsNamedAsSuch();
     void unreadableSettingsFileIsReplacedOnClose();
+    void temporaryFolderThatCannotBeUsedIsRefusedAtStart();
+    void programFolderWithAQuoteIsRefusedAtStart();
+    void musicFolderLeadingOutOfTheCardIsRefused();
+    void dotDotIsLeftToTheSystem();
+    void m4aThatIsNoLongerAFileFailsAloneAsAnMp3Does();
 };
 
 void HostileMachineTest::nameWithQuoteAndSpaceNeverTransfersAnotherFile() {
@@ -68,9 +75,11 @@ void HostileMachineTest::nameWithQuoteAndSpaceNeverTransfersAnotherFile() {
     h.rig.writeFile("src/x\" y.mp3", "mp3");
     h.rig.writeFile("src/x\" y.m4a", "m4a");
     h.rig.writeFile("src/\"q\"", "quoted name");
-    const std::string plain = h.rig.writeFile("src/plain.mp3", "mp3");
+    h.rig.writeFile("src/plain.mp3", "mp3");
     // The arguments as the system hands them over, in a folder with a space.
     h.rig.makeFolder("src/my music");
+    // The system, not the text, resolves "..".
+    const std::string plain = src + "/my music/../plain.mp3";
     h.load(platform::joinArguments({"../x\" y.mp3", "../x\" y.m4a", "../\"q\"", "../plain.mp3"},
                                    src + "/my music"));
     QCOMPARE(h.form->FileList.FileCount, std::int16_t{4});
@@ -149,9 +158,8 @@ void HostileMachineTest::unusableTemporaryFolderIsNamedAsSuch() {
 
     h.press();
 
-    checkEndedWith(h, QStringLiteral("The temporary folder cannot be used."),
-                   notAFolder + "/song.mp4", QStringLiteral("Not a directory"),
-                   QStringLiteral("RemoveStaleFile"));
+    checkEndedWith(h, QStringLiteral("The temporary folder cannot be used."), notAFolder,
+                   QStringLiteral("Not a directory"), QStringLiteral("TemporaryFolder"));
     QVERIFY(h.calls().empty());
 }
 
@@ -181,6 +189,171 @@ void HostileMachineTest::unreadableSettingsFileIsReplacedOnClose() {
     QCOMPARE(h.rig.programEnd.calls, 1);
     QCOMPARE(h.rig.programEnd.lastExitCode, 0);
     QCOMPARE(BatchHarness::readText(h.rig.configFile()), std::string("[Done]\nKdh=2\n"));
+}
+
+void HostileMachineTest::temporaryFolderThatCannotBeUsedIsRefusedAtStart() {
+    // Each would fail every converted song, with nothing to say why.
+    struct Case {
+        const char* what;
+        std::string temp;
+        QString reason;
+    };
+    BatchHarness names;
+    const std::string root = names.rig.root.path().toStdString();
+    const Case cases[] = {
+        {"missing", root + "/no such folder", QStringLiteral("No such file or directory")},
+        {"relative", "temp", QStringLiteral("Not a full path")},
+        {"with a quote", names.rig.makeFolder("say \"temp\""), QStringLiteral("double quote")},
+    };
+    for (const Case& c : cases) {
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        h.rig.environment.variables["TEMP"] = c.temp;
+        const std::string a = h.rig.writeFile("music/a.mp3", "mp3");
+        const std::string b = h.rig.writeFile("music/b.wav", "wav");
+        h.load(a + " " + b);
+        const QString before = h.log();
+
+        h.press();
+
+        QVERIFY2(h.rig.messageBox.texts.size() == 1, c.what);
+        const QString text = h.rig.messageBox.texts.first();
+        QVERIFY2(text.startsWith(QStringLiteral("The temporary folder cannot be used.\r\n\r\n") +
+                                 q(c.temp) + QStringLiteral("\r\n\r\n")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(c.reason), qPrintable(text));
+        QCOMPARE(h.rig.programEnd.calls, 1);
+        // Refused before anything ran: no card search, no line, no converter.
+        QCOMPARE(h.log(), before);
+        QVERIFY(h.pauses.empty());
+        QVERIFY(h.calls().empty());
+        QVERIFY(!BatchHarness::exists(card + "/Music"));
+    }
+}
+
+void HostileMachineTest::programFolderWithAQuoteIsRefusedAtStart() {
+    // The converter's line puts the program folder between quotes: a quote in
+    // its name ends it early, and "apps/Ondrel "beta"" becomes "apps/Ondrel beta".
+    BatchHarness h;
+    const std::string card = h.addCard('D');
+    const std::string apps = h.rig.makeFolder("apps");
+    const std::string decoy = h.rig.makeFolder("apps/Ondrel beta");
+    std::filesystem::copy_file(TestRig::binDir() + "/fake_converter", decoy + "/ffmpeg.exe");
+    std::filesystem::rename(h.programFolder, apps + "/Ondrel \"beta\"");
+    h.programFolder = apps + "/Ondrel \"beta\"";
+    h.rig.environment.programFolder = h.programFolder;
+    const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+    h.load(song);
+    const QString before = h.log();
+
+    h.press();
+
+    checkEndedWith(h, QStringLiteral("The converter cannot be started."), h.programFolder,
+                   QStringLiteral("double quote"), QStringLiteral("ConverterFolder"));
+    QCOMPARE(h.log(), before);
+    QVERIFY(h.calls().empty());
+    QVERIFY(!BatchHarness::exists(decoy + "/calls"));
+    QVERIFY(!BatchHarness::exists(card + "/Music"));
+}
+
+void HostileMachineTest::musicFolderLeadingOutOfTheCardIsRefused() {
+    // A card formatted ext4 can hold links: its Music must not take the songs
+    // to a folder of the computer's.
+    BatchHarness h;
+    const std::string card = h.addCard('D');
+    const std::string elsewhere = h.rig.makeFolder("documents");
+    const std::string precious = h.rig.writeFile("documents/song.mp4", "the user's own video");
+    std::filesystem::create_directory_symlink(elsewhere, card + "/Music");
+    const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+    h.load(song);
+
+    h.press();
+
+    checkEndedWith(h, QStringLiteral("The Music folder cannot be created on the memory card."),
+                   card + "/Music", QStringLiteral("link"), QStringLiteral("MusicFolder"));
+    QCOMPARE(BatchHarness::readText(precious), std::string("the user's own video"));
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(elsewhere),
+                           std::filesystem::directory_iterator()),
+             std::ptrdiff_t{1});
+    QVERIFY(h.calls().empty());
+}
+
+void HostileMachineTest::dotDotIsLeftToTheSystem() {
+    // library/one is a link: library/one/../song.m4a is elsewhere/song.m4a to
+    // the system, whatever the text says.
+    {
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        const std::string library = h.rig.makeFolder("library");
+        h.rig.makeFolder("elsewhere/dir");
+        h.rig.writeFile("elsewhere/song.m4a", "the song asked for");
+        h.rig.writeFile("library/song.m4a", "another song");
+        std::filesystem::create_directory_symlink(
+            h.rig.root.path().toStdString() + "/elsewhere/dir", library + "/one");
+        h.load(platform::joinArguments({"one/../song.m4a"}, library));
+
+        h.press();
+
+        checkFinished(h);
+        QVERIFY2(h.log().endsWith(QStringLiteral(" SUCCESS\r\n**Finished**")), qPrintable(h.log()));
+        QCOMPARE(BatchHarness::readText(card + "/Music/song.mp4"),
+                 std::string("the song asked for"));
+    }
+    {
+        // The same spelling of a leftover in TEMP: temp/one/../song.mp4 is the
+        // user's file elsewhere, not the leftover temp/song.mp4, which must go.
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        h.rig.makeFolder("elsewhere/dir");
+        h.rig.writeFile("elsewhere/song.mp4", "the user's video");
+        BatchHarness::writeText(h.rig.tempDir() + "/song.mp4", "left from an earlier run");
+        std::filesystem::create_directory_symlink(
+            h.rig.root.path().toStdString() + "/elsewhere/dir", h.rig.tempDir() + "/one");
+        h.setBehaviour("nothing\n");
+        const std::string source = h.rig.tempDir() + "/one/../song.mp4";
+        h.load(source);
+        QCOMPARE(h.form->FileList.SourcePaths[0], source);
+
+        h.press();
+
+        checkFinished(h);
+        QVERIFY2(h.log().endsWith(QStringLiteral(" FAIL\r\n**Finished**")), qPrintable(h.log()));
+        QVERIFY(!BatchHarness::exists(card + "/Music/song.mp4"));
+        QVERIFY(!BatchHarness::exists(h.rig.tempDir() + "/song.mp4"));
+        QCOMPARE(BatchHarness::readText(h.rig.root.path().toStdString() + "/elsewhere/song.mp4"),
+                 std::string("the user's video"));
+    }
+}
+
+void HostileMachineTest::m4aThatIsNoLongerAFileFailsAloneAsAnMp3Does() {
+    // Gone, a folder or a FIFO since the list was made: a problem of that one
+    // file, whichever its type, and nothing may wait on the FIFO.
+    BatchHarness h;
+    const std::string card = h.addCard('D');
+    const std::string gone = h.rig.writeFile("music/gone.m4a", "m4a");
+    const std::string folder = h.rig.writeFile("music/folder.m4a", "m4a");
+    const std::string fifo = h.rig.writeFile("music/fifo.m4a", "m4a");
+    const std::string goneMp3 = h.rig.writeFile("music/gone.mp3", "mp3");
+    const std::string good = h.rig.writeFile("music/good.m4a", "good");
+    h.setBehaviour("nothing\n");
+    h.load(gone + " " + folder + " " + fifo + " " + goneMp3 + " " + good);
+    const QString before = h.log();
+    std::filesystem::remove(gone);
+    std::filesystem::remove(folder);
+    std::filesystem::create_directory(folder);
+    std::filesystem::remove(fifo);
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::remove(goneMp3);
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(h.log(), before + logLine(1, gone, " FAIL") + logLine(2, folder, " FAIL") +
+                          logLine(3, fifo, " FAIL") + logLine(4, goneMp3, " FAIL") +
+                          logLine(5, good, " SUCCESS") + QStringLiteral("\r\n**Finished**"));
+    QCOMPARE(BatchHarness::readText(card + "/Music/good.mp4"), std::string("good"));
+    for (const char* name : {"gone", "folder", "fifo"})
+        QVERIFY(!BatchHarness::exists(card + "/Music/" + name + ".mp4"));
 }
 
 QTEST_MAIN(HostileMachineTest)
