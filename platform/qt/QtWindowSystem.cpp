@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 namespace ondrel::platform {
 
@@ -13,12 +15,21 @@ namespace {
 
 char defaultProgramName[] = "Ondrel";
 
-// The picture shared with the Windows build and the desktop entries, embedded
-// as a Qt resource in every size drawn for it.
+// The picture shared with the Windows build and the desktop entries, in the
+// sizes a title bar, a task bar and a window switcher draw from the window
+// itself, at one and two pixels per point. Every size is decoded at start-up
+// and sent to the X server with the window, so the large ones, which menus
+// and switchers take from the installed icon theme through the desktop
+// entry, are left out. Read as PNG and nothing else: otherwise Qt loads
+// every image plugin to ask whether it reads the file better, which costs more
+// than the rest of the icon.
 QIcon programIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/ondrel/ondrel-%1.png").arg(size), QSize(size, size));
+    for (int size : {16, 32, 48, 64}) {
+        QImageReader reader(QStringLiteral(":/ondrel/ondrel-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 
