@@ -2,6 +2,7 @@
 
 #include "platform/PlatformError.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtPlatformStart.h"
 #include "platform/qt/QtWindow.h"
 
 #include <QApplication>
@@ -42,7 +43,11 @@ QtWindowSystem::QtWindowSystem(const char* programName)
 void QtWindowSystem::ensureApplication() {
     if (QCoreApplication::instance() == nullptr) {
         m_argv[0] = const_cast<char*>(m_programName);
-        m_application = std::make_unique<QApplication>(m_argc, m_argv);
+        {
+            // Without a display the program ends here, with a line that says so.
+            const QtPlatformStart watch;
+            m_application = std::make_unique<QApplication>(m_argc, m_argv);
+        }
         QApplication::setWindowIcon(programIcon());
         return;
     }
