@@ -3,6 +3,7 @@
 #include "platform/CommandLine.h"
 #include "platform/linux/Errno.h"
 #include "platform/linux/FileDescriptor.h"
+#include "platform/linux/HomeFolder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -60,6 +61,7 @@ std::string systemTempFolder() {
 
 LinuxEnvironment::LinuxEnvironment(int argc, char** argv)
     : m_programFolder(executableFolder(argc > 0 ? argv[0] : nullptr)) {
+    settleHomeFolder();
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
