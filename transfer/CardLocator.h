@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace ondrel::platform {
@@ -13,12 +14,18 @@ namespace ondrel {
 // has the folder the music goes into.
 class CardLocator {
 public:
-    CardLocator(platform::FileSystem& fileSystem, const platform::DriveList& drives);
+    // whileWaiting runs while a volume has not answered yet: it keeps the
+    // window alive (RefreshDisplay) and returns false once the window has been
+    // unloaded, which ends the search.
+    CardLocator(platform::FileSystem& fileSystem, const platform::DriveList& drives,
+                std::function<bool()> whileWaiting);
 
     // The letter of the first volume that holds a folder private/ds, as a
-    // one-character string, or "" when no volume does. Creates the Music
-    // folder at that volume's root when it is missing; a failure to create
-    // it propagates as PlatformError.
+    // one-character string, or "" when no volume does or when the window was
+    // unloaded meanwhile. A volume that does not answer within some five
+    // seconds (a network or FUSE mount whose server stopped) is passed over.
+    // Creates the Music folder at the card's root when it is missing; a
+    // failure to create it propagates as PlatformError.
     std::string FindMemoryCard();
 
     // Root of the volume the last FindMemoryCard returned; "" when none.
@@ -27,8 +34,12 @@ public:
     const std::string& cardRoot() const { return m_cardRoot; }
 
 private:
+    enum class Answer { Yes, No, WindowUnloaded };
+    Answer folderOnVolume(const std::string& path);
+
     platform::FileSystem& m_fileSystem;
     const platform::DriveList& m_drives;
+    std::function<bool()> m_whileWaiting;
     std::string m_cardRoot;
 };
 
