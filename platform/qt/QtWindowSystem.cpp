@@ -6,9 +6,11 @@
 #include "platform/qt/QtWindow.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QIcon>
-#include <QImageReader>
+#include <QPainter>
 #include <QPixmap>
+#include <QRectF>
 
 namespace ondrel::platform {
 
@@ -16,21 +18,10 @@ namespace {
 
 char defaultProgramName[] = "Ondrel";
 
-// The picture shared with the Windows build and the desktop entries, in the
-// sizes a title bar, a task bar and a window switcher draw from the window
-// itself, at one and two pixels per point. Every size is decoded at start-up
-// and sent to the X server with the window, so the large ones, which menus
-// and switchers take from the installed icon theme through the desktop
-// entry, are left out. Read as PNG and nothing else: otherwise Qt loads
-// every image plugin to ask whether it reads the file better, which costs more
-// than the rest of the icon.
 QIcon programIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64}) {
-        QImageReader reader(QStringLiteral(":/ondrel/ondrel-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
-    }
+    for (int size : QtWindowSystem::kIconSizes)
+        icon.addPixmap(QtWindowSystem::drawnIcon(size));
     return icon;
 }
 
@@ -58,6 +49,23 @@ void QtWindowSystem::ensureApplication() {
 }
 
 QtWindowSystem::~QtWindowSystem() = default;
+
+QPixmap QtWindowSystem::drawnIcon(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The shapes of desktop/icons/ondrel.svg, in its 32 x 32 view box.
+    painter.scale(size / 32.0, size / 32.0);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x3a, 0x6e, 0xa5));
+    painter.drawRoundedRect(QRectF(2, 2, 28, 28), 5, 5);
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QRectF(8, 19, 8, 6));
+    painter.drawRect(QRectF(14, 7, 2, 15));
+    painter.drawRect(QRectF(14, 7, 9, 3));
+    return pixmap;
+}
 
 QFont QtWindowSystem::windowFont() {
     // The design's bitmap face exists only on Japanese Windows; this one is on
