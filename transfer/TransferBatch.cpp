@@ -58,8 +58,10 @@ void TransferBatch::run() {
         setStatus("Searching the memory card of DS...");
         if (!refresh())
             return;
-        CardLocator locator(m_services.fileSystem, m_services.drives);
+        CardLocator locator(m_services.fileSystem, m_services.drives, [this] { return refresh(); });
         const std::string CardDrive = locator.FindMemoryCard();
+        if (m_window.unloaded())
+            return;
         if (CardDrive.empty()) {
             setStatus("The memory card of DS not found.");
             finish();

@@ -1,5 +1,8 @@
 #include "platform/linux/LinuxDriveList.h"
 
+#include "platform/AnswerLater.h"
+#include "platform/linux/LinuxFileSystem.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -74,6 +77,13 @@ std::optional<std::string> LinuxDriveList::DriveRoot(char letter) const {
     if (index >= mountPoints.size())
         return std::nullopt;
     return mountPoints[index];
+}
+
+std::future<bool> LinuxDriveList::askFolderExists(const std::string& path) const {
+    // A file-system object of the thread's own: nothing of this one may be
+    // left for a thread that ends long after it, if ever.
+    return answerLater([path] { return LinuxFileSystem().FolderExists(path); }, "FolderExists",
+                       path);
 }
 
 } // namespace ondrel::platform

@@ -19,6 +19,7 @@ class LinuxDriveList : public DriveList {
 public:
     explicit LinuxDriveList(std::string mountTable = "/proc/self/mountinfo");
     std::optional<std::string> DriveRoot(char letter) const override;
+    std::future<bool> askFolderExists(const std::string& path) const override;
 
 private:
     std::string m_mountTable;

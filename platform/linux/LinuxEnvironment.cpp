@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxEnvironment.h"
 
 #include "platform/CommandLine.h"
+#include "platform/linux/HomeFolder.h"
 #include "platform/linux/PrivateTempFolder.h"
 
 #include <unistd.h>
@@ -45,6 +46,7 @@ std::string executableFolder(const char* argv0) {
 
 LinuxEnvironment::LinuxEnvironment(int argc, char** argv)
     : m_programFolder(executableFolder(argc > 0 ? argv[0] : nullptr)) {
+    settleHomeFolder();
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);

@@ -11,6 +11,7 @@ namespace ondrel::platform {
 // started in.
 class LinuxEnvironment : public Environment {
 public:
+    // Settles HOME first (settleHomeFolder), before anything reads it.
     LinuxEnvironment(int argc, char** argv);
 
     std::string ArgumentText() const override { return m_argumentText; }

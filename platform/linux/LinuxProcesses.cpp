@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -63,6 +63,44 @@ void reap(int pidfd) {
     ::waitid(P_PIDFD, static_cast<id_t>(pidfd), &info, WEXITED | WNOHANG);
 }
 
+// In the new process, between fork and exec: only async-signal-safe calls,
+// as the program's other threads may hold locks that no longer have an owner
+// here. The converter
+// - dies with the program: killed (SIGKILL from a desktop's "force quit", the
+//   kernel's OOM killer) the program can run nothing, so the kernel is told to
+//   end the converter then. The request goes with the thread that started the
+//   converter, the window's thread, which lives as long as the program;
+// - reads end-of-file at once: a converter that asks a question must not wait
+//   for an answer no one can give;
+// - starts with default signal handling and nothing blocked, whatever the
+//   program has set up for itself.
+[[noreturn]] void becomeConverter(char* const* argv, pid_t parent, int report) {
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    for (int signal = 1; signal < NSIG; ++signal)
+        ::sigaction(signal, &byDefault, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The program may have died before the request above was in place; then
+    // no one would ever end the converter.
+    if (::getppid() != parent)
+        ::_exit(127);
+    const int nullInput = ::open("/dev/null", O_RDONLY);
+    if (nullInput < 0 || ::dup2(nullInput, STDIN_FILENO) < 0) {
+        const int error = errno;
+        (void)!::write(report, &error, sizeof error);
+        ::_exit(127);
+    }
+    if (nullInput != STDIN_FILENO)
+        ::close(nullInput);
+    ::execve(argv[0], argv, environ);
+    const int error = errno;
+    (void)!::write(report, &error, sizeof error);
+    ::_exit(127);
+}
+
 } // namespace
 
 LinuxProcesses::~LinuxProcesses() {
@@ -79,31 +117,33 @@ std::int32_t LinuxProcesses::StartProcess(const std::string& commandLine, int /*
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    // Standard input from the null device: a converter that asks a question
-    // reads end-of-file instead of waiting for an answer no one can give.
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    // The child starts with default signal handling and nothing blocked, whatever
-    // this process has set up for itself.
-    posix_spawnattr_t attributes;
-    ::posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    ::posix_spawnattr_setsigmask(&attributes, &none);
-    ::posix_spawnattr_setsigdefault(&attributes, &all);
-    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t pid = 0;
-    // glibc reports a failed exec (missing file, no permission) as the result.
-    const int error =
-        ::posix_spawn(&pid, argv.front(), &actions, &attributes, argv.data(), environ);
-    ::posix_spawnattr_destroy(&attributes);
-    ::posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
+    // A failed exec (missing file, no permission) comes back through this pipe;
+    // its write end closes on a successful one.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        throwErrno("StartProcess", arguments.front(), errno);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        const int error = errno;
+        ::close(report[0]);
+        ::close(report[1]);
         throwErrno("StartProcess", arguments.front(), error);
+    }
+    if (pid == 0)
+        becomeConverter(argv.data(), parent, report[1]);
+
+    ::close(report[1]);
+    int error = 0;
+    ssize_t got;
+    do
+        got = ::read(report[0], &error, sizeof error);
+    while (got < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (got == static_cast<ssize_t>(sizeof error)) {
+        ::waitpid(pid, nullptr, 0);
+        throwErrno("StartProcess", arguments.front(), error);
+    }
     return static_cast<std::int32_t>(pid);
 }
 

@@ -16,6 +16,9 @@ public:
     LinuxProcesses& operator=(const LinuxProcesses&) = delete;
 
     // windowStyle has no meaning for a program without windows and is ignored.
+    // The process is killed when this program ends in any way, SIGKILL
+    // included; the kernel ties that to the calling thread, so call it from
+    // one that lives as long as the program (the window's).
     std::int32_t StartProcess(const std::string& commandLine, int windowStyle) override;
     ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                               std::int32_t processId) override;

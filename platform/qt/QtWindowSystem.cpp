@@ -2,10 +2,15 @@
 
 #include "platform/PlatformError.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtPlatformStart.h"
 #include "platform/qt/QtWindow.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QRectF>
 
 namespace ondrel::platform {
 
@@ -13,12 +18,10 @@ namespace {
 
 char defaultProgramName[] = "Ondrel";
 
-// The picture shared with the Windows build and the desktop entries, embedded
-// as a Qt resource in every size drawn for it.
 QIcon programIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/ondrel/ondrel-%1.png").arg(size), QSize(size, size));
+    for (int size : QtWindowSystem::kIconSizes)
+        icon.addPixmap(QtWindowSystem::drawnIcon(size));
     return icon;
 }
 
@@ -31,7 +34,11 @@ QtWindowSystem::QtWindowSystem(const char* programName)
 void QtWindowSystem::ensureApplication() {
     if (QCoreApplication::instance() == nullptr) {
         m_argv[0] = const_cast<char*>(m_programName);
-        m_application = std::make_unique<QApplication>(m_argc, m_argv);
+        {
+            // Without a display the program ends here, with a line that says so.
+            const QtPlatformStart watch;
+            m_application = std::make_unique<QApplication>(m_argc, m_argv);
+        }
         QApplication::setWindowIcon(programIcon());
         return;
     }
@@ -42,6 +49,23 @@ void QtWindowSystem::ensureApplication() {
 }
 
 QtWindowSystem::~QtWindowSystem() = default;
+
+QPixmap QtWindowSystem::drawnIcon(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // The shapes of desktop/icons/ondrel.svg, in its 32 x 32 view box.
+    painter.scale(size / 32.0, size / 32.0);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x3a, 0x6e, 0xa5));
+    painter.drawRoundedRect(QRectF(2, 2, 28, 28), 5, 5);
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(QRectF(8, 19, 8, 6));
+    painter.drawRect(QRectF(14, 7, 2, 15));
+    painter.drawRect(QRectF(14, 7, 9, 3));
+    return pixmap;
+}
 
 QFont QtWindowSystem::windowFont() {
     // The design's bitmap face exists only on Japanese Windows; this one is on

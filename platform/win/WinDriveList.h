@@ -8,6 +8,9 @@ namespace ondrel::platform {
 class WinDriveList final : public DriveList {
 public:
     std::optional<std::string> DriveRoot(char letter) const override;
+    // A mapped network drive whose server is gone keeps the question for
+    // the network's time-outs, a minute or more.
+    std::future<bool> askFolderExists(const std::string& path) const override;
 };
 
 } // namespace ondrel::platform

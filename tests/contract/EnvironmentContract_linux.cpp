@@ -1,11 +1,13 @@
-// The argument text and the private temporary folder on POSIX.
+// The argument text, the private temporary folder and the home on POSIX.
 
 #include "platform/PlatformError.h"
 #include "platform/linux/LinuxEnvironment.h"
+#include "platform/linux/LinuxSettingsStore.h"
 #include "tests/contract/Check.h"
 #include "tests/contract/Support_linux.h"
 #include "tests/contract/TestFiles.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,4 +101,33 @@ CONTRACT_TEST(the_private_temp_folder_is_owner_only_and_refuses_plants) {
         CHECK(::chown(expected.c_str(), 65534, 65534) == 0);
         expectRefused(environment, "belongs to someone else");
     }
+}
+
+// Qt takes the user's folders from HOME alone and, without one, from the
+// root of the file system: the environment puts the user database's home
+// there first, and leaves a usable HOME as it is.
+CONTRACT_TEST(a_home_that_names_no_folder_comes_from_the_user_database) {
+    const passwd* entry = ::getpwuid(::geteuid());
+    CHECK(entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == '/');
+    if (entry == nullptr || entry->pw_dir == nullptr)
+        return;
+    const std::string databaseHome = entry->pw_dir;
+    // Only the home decides where the setting goes.
+    const contract::ScopedVariable configHome("XDG_CONFIG_HOME", std::nullopt);
+    char* argv[] = {nullptr};
+
+    for (const std::optional<std::string>& home :
+         {std::optional<std::string>(), std::optional<std::string>(""),
+          std::optional<std::string>("relative/home")}) {
+        const contract::ScopedVariable variable("HOME", home);
+        const LinuxEnvironment environment(0, argv);
+        CHECK_EQ(environment.Variable("HOME"), databaseHome);
+        CHECK_EQ(LinuxSettingsStore::filePath("Zara"), databaseHome + "/.config/Zara.ini");
+    }
+
+    TempFolder temp;
+    const contract::ScopedVariable own("HOME", temp.path());
+    const LinuxEnvironment environment(0, argv);
+    CHECK_EQ(environment.Variable("HOME"), temp.path());
+    CHECK_EQ(LinuxSettingsStore::filePath("Zara"), temp.path() + "/.config/Zara.ini");
 }

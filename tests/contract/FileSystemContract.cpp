@@ -1,5 +1,6 @@
 // The file operations, as every OS's implementation must do them.
 
+#include "platform/DriveList.h"
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 #include "platform/PlatformError.h"
@@ -8,6 +9,7 @@
 #include "tests/contract/TestFiles.h"
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 using namespace ondrel::platform;
@@ -98,6 +100,33 @@ CONTRACT_TEST(folders_and_files_are_told_apart_and_never_fail) {
         CHECK(!files.FolderExists(missing));
         CHECK(!files.FileExists(missing));
     }
+}
+
+// The card search asks the volumes through the drive list, off the window's
+// thread: the answers are FolderExists's, whichever thread gives them.
+CONTRACT_TEST(folders_asked_about_later_are_told_apart_as_at_once) {
+    auto native = contract::nativeServices();
+    const DriveList& drives = native.services().drives;
+    TempFolder temp;
+    const std::string file = temp / "song.mp3";
+    contract::writeFile(file, "x");
+    const std::string folder = temp / "private";
+    contract::makeFolder(folder);
+
+    const auto answer = [&drives](const std::string& path) {
+        std::future<bool> later = drives.askFolderExists(path);
+        // A working volume answers in moments; a minute is a generous limit.
+        if (later.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+            contract::reportFailure(__FILE__, __LINE__, "no answer about " + path);
+            return false;
+        }
+        return later.get();
+    };
+    CHECK(answer(folder));
+    CHECK(!answer(file));
+    CHECK(!answer(temp / "none"));
+    CHECK(!answer(file + pathSeparator() + "x"));
+    CHECK(!answer(std::string()));
 }
 
 CONTRACT_TEST(create_folder_makes_one_folder_and_reports_failures) {

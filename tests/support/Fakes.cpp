@@ -1,5 +1,9 @@
 #include "tests/support/Fakes.h"
 
+#include "platform/AnswerLater.h"
+
+#include <filesystem>
+
 namespace ondrel::test {
 
 void RecordingSleeper::Sleep(std::uint32_t milliseconds) {
@@ -25,6 +29,22 @@ std::optional<std::string> FakeDriveList::DriveRoot(char letter) const {
     if (found == roots.end())
         return std::nullopt;
     return found->second;
+}
+
+std::future<bool> FakeDriveList::askFolderExists(const std::string& path) const {
+    asked.push_back(path);
+    for (const std::string& root : stalled) {
+        if (path.rfind(root + "/", 0) == 0) {
+            m_neverAnswered.emplace_back();
+            return m_neverAnswered.back().get_future();
+        }
+    }
+    return platform::answerLater(
+        [path] {
+            std::error_code ignored;
+            return std::filesystem::is_directory(path, ignored);
+        },
+        "FolderExists", path);
 }
 
 std::string FakeEnvironment::Variable(const std::string& name) const {

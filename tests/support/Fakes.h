@@ -10,8 +10,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,12 +47,22 @@ public:
     std::function<void(const QString&)> onShow;
 };
 
-// Drive letters mapped onto folders chosen by the test.
+// Drive letters mapped onto folders chosen by the test. A volume whose root
+// is in stalled never answers a question, as one whose server stopped; the
+// others answer from their thread as the real list does.
 class FakeDriveList : public platform::DriveList {
 public:
     std::optional<std::string> DriveRoot(char letter) const override;
+    std::future<bool> askFolderExists(const std::string& path) const override;
 
     std::map<char, std::string> roots;
+    std::set<std::string> stalled;
+    // Every path asked about, in order.
+    mutable std::vector<std::string> asked;
+
+private:
+    // Kept, so that the questions to a stalled volume stay unanswered.
+    mutable std::vector<std::promise<bool>> m_neverAnswered;
 };
 
 // The command line, environment and program folder chosen by the test.

@@ -74,6 +74,8 @@ private Q_SLOTS:
     void tenthFileIsNumberedTen();
     void platformFailuresEndTheProgram();
     void closingDuringConversionEndsConverterAndBatch();
+    void aSilentVolumeBeforeTheCardIsPassedOver();
+    void closingWhileAVolumeIsSilentEndsTheBatch();
 };
 
 void TransferBatchTest::withoutCardNothingIsTouched() {
@@ -552,6 +554,54 @@ void TransferBatchTest::closingDuringConversionEndsConverterAndBatch() {
     QCOMPARE(h.log(), logAtClose);
     QCOMPARE(h.pauses.size(), pausesAtClose);
     QCOMPARE(h.calls().size(), std::size_t{1});
+}
+
+// A volume whose server stopped answering holds every question about it: the
+// search keeps refreshing the window while it waits, then passes it over.
+void TransferBatchTest::aSilentVolumeBeforeTheCardIsPassedOver() {
+    BatchHarness h;
+    const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+    const std::string stalled = h.addCard('D', "stalled");
+    h.rig.drives.stalled = {stalled};
+    const std::string card = h.addCard('E');
+    h.load(song);
+
+    h.press();
+
+    checkFinished(h);
+    // Searching: once before the search, five times while D does not answer.
+    QCOMPARE(h.batchPauses().mid(0, 6), QStringList(6, kSearching));
+    QCOMPARE(BatchHarness::readText(card + "/Music/song.mp4"), h.converted("ffmpeg.exe", song));
+    QVERIFY(!BatchHarness::exists(stalled + "/Music"));
+}
+
+void TransferBatchTest::closingWhileAVolumeIsSilentEndsTheBatch() {
+    BatchHarness h;
+    const std::string song = h.rig.writeFile("music/song.mp3", "mp3");
+    h.rig.drives.stalled = {h.addCard('D', "stalled")};
+    const std::string card = h.addCard('E');
+    h.load(song);
+    const QString before = h.log();
+    std::size_t pausesAtClose = 0;
+    h.duringPause = [&](std::uint32_t) {
+        // The first pause comes before the search; the second while D is
+        // silent, before any file is taken up.
+        if (h.pauses.size() != 2 || !h.pauses.back().currentFile.isEmpty())
+            return;
+        pausesAtClose = h.pauses.size();
+        h.form->window().close();
+    };
+
+    h.press();
+
+    QCOMPARE(pausesAtClose, std::size_t{2});
+    QCOMPARE(h.rig.programEnd.calls, 1);
+    QVERIFY(h.rig.messageBox.texts.isEmpty());
+    QVERIFY(BatchHarness::readText(h.rig.configFile()).find("Kdh=1") != std::string::npos);
+    QCOMPARE(h.log(), before);
+    QCOMPARE(h.pauses.size(), pausesAtClose);
+    QVERIFY(h.calls().empty());
+    QVERIFY(!BatchHarness::exists(card + "/Music"));
 }
 
 QTEST_MAIN(TransferBatchTest)
