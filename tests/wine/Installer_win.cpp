@@ -378,8 +378,20 @@ CONTRACT_TEST(installer_newer_version_replaces_the_older) {
     checkUninstallEntry(packages.newerVersion);
     checkInstalledFiles(packages.newerUnpacked);
 
+    // Shortcuts into the folder go with it however their target is spelt:
+    // here once in 8.3 names.
+    const std::wstring desktopLink = knownFolder(FOLDERID_Desktop) + L"\\Ondrel.lnk";
+    const std::wstring sendToLink = knownFolder(FOLDERID_SendTo) + L"\\Ondrel.lnk";
+    wchar_t shortName[MAX_PATH] = {};
+    CHECK(GetShortPathNameW(installFolder().c_str(), shortName, MAX_PATH) > 0);
+    CHECK(!sameText(shortName, installFolder()));
+    CHECK(writeShortcut(desktopLink, shortName));
+    CHECK(writeShortcut(sendToLink, installFolder()));
+
     CHECK_EQ(msiexec(L"/x", packages.newer), 0L);
     checkNothingLeft(newer);
+    CHECK(!fileExists(desktopLink));
+    CHECK(!fileExists(sendToLink));
 }
 
 } // namespace
