@@ -14,10 +14,14 @@ ONDREL_RUN_PACKAGES=(cmake g++ make qt6-base-dev libgl-dev ffmpeg fonts-dejavu-c
 # What the whole test suite needs on top: a real X server, clicks, a window
 # manager for the close box, FAT32 cards (images made and checked by
 # dosfstools, mounted through FUSE by fusefat), timing, and MinGW + Wine for
-# the Windows platform layer.
+# the Windows platform layer. The Windows download: its FFmpeg built from
+# Debian's source packages (dpkg-dev, nasm, MinGW's -win32 C compiler and its
+# binutils; packaging/windows/build-ffmpeg), its installer made by wixl and
+# read back by msitools.
 ONDREL_TEST_PACKAGES=(xvfb xauth xdotool openbox wmctrl x11-utils imagemagick dosfstools fuse
                       fusefat time util-linux g++-mingw-w64-x86-64 wine64 libglib2.0-bin
-                      desktop-file-utils appstream dpkg-dev lintian)
+                      desktop-file-utils appstream dpkg-dev lintian nasm
+                      gcc-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wixl msitools)
 # The fuzz targets (tests/fuzz/run): clang with libFuzzer and the sanitizers.
 ONDREL_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
 

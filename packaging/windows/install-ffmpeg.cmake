@@ -36,8 +36,11 @@ foreach(line IN LISTS versions)
         set(${package}_VERSION "${CMAKE_MATCH_2}")
     endif()
 endforeach()
+# Each line indented by two. Not with an expression anchored at "^": CMake's
+# REGEX REPLACE matches "^" anew wherever its previous match ended.
 file(READ "${folder}/configure.txt" BUILD_COMMANDS)
-string(REGEX REPLACE "(^|\n)([^\n])" "\\1  \\2" BUILD_COMMANDS "${BUILD_COMMANDS}")
+string(STRIP "${BUILD_COMMANDS}" BUILD_COMMANDS)
+string(REPLACE "\n" "\n  " BUILD_COMMANDS "  ${BUILD_COMMANDS}")
 file(GLOB sources RELATIVE "${folder}/source" "${folder}/source/*.dsc" "${folder}/source/*.tar.*")
 list(SORT sources)
 list(TRANSFORM sources PREPEND "  ")

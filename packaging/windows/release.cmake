@@ -1,6 +1,8 @@
 # The target windows_release (cmake/WindowsPackage.cmake) runs this with
 #   -DONDREL_SOURCE_DIR -DONDREL_BINARY_DIR -DONDREL_VERSION -DONDREL_CONFIG
 #   -DONDREL_WIXL -DONDREL_REMOVE_SHORTCUTS
+# and, to write the packages elsewhere than into <build>/package,
+#   -DONDREL_PACKAGE_DIR
 # It installs the program folder into <build>/windows-release/ and makes of it
 # <build>/package/Ondrel-<version>-win64.zip and .msi, and the source archive
 # of the FFmpeg inside, Ondrel-<version>-ffmpeg-source.zip.
@@ -9,6 +11,10 @@ set(name Ondrel-${ONDREL_VERSION}-win64)
 set(work ${ONDREL_BINARY_DIR}/windows-release)
 set(stage ${work}/${name})
 set(package ${ONDREL_BINARY_DIR}/package)
+if(ONDREL_PACKAGE_DIR)
+    # A version made only for a test (the installer test's newer one) goes elsewhere.
+    set(package ${ONDREL_PACKAGE_DIR})
+endif()
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work} ${package})
 

@@ -50,6 +50,8 @@ std::wstring logOf(HWND mainWindow);
 
 // The processes now running from an executable of that name.
 std::vector<DWORD> processesNamed(const std::wstring& name);
+// The full path of the executable a process runs; empty once it has ended.
+std::wstring imageOf(DWORD processId);
 
 // Files, for the tests' own scratch folders.
 bool fileExists(const std::wstring& path);
