@@ -185,6 +185,8 @@ void CardLocatorTest::aVolumeThatAnswersWhileWaitedForCounts() {
     TestRig rig;
     SlowDriveList drives;
     drives.root = rig.makeFolder("slow card");
+    // The marker is there, so that only the slow answer stands in the way.
+    rig.makeFolder("slow card/private/ds");
     Refreshes refreshes;
     refreshes.during = [&drives](int count) {
         if (count == 3)
