@@ -13,9 +13,11 @@ char pathSeparator();
 // Is c a separator in a path given to us? ('/' on POSIX; '\\' and '/' on Windows.)
 bool isPathSeparator(char c);
 
-// Length of the root written before the first component of an absolute path:
-// 1 for "/" on POSIX, 3 for "C:\" on Windows. The long-name walk starts after it.
-std::size_t rootLength();
+// Length of the root the path begins with, its separator included: 1 for "/"
+// on POSIX; on Windows 3 for "C:\", and for a network path the server and the
+// share ("\\server\share\"), also in their "\\?\" forms. 0 for a path
+// that has none (a relative one). The long-name walk starts after it.
+std::size_t rootLength(const std::string& path);
 
 // File name of the program itself: "Ondrel" on POSIX, "Ondrel.exe" on Windows.
 std::string programFileName();

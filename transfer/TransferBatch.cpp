@@ -110,20 +110,25 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
 
     m_window.appendLog("\r\nNo. " + std::to_string(index + 1) + ": " + displayName + "...");
 
+    // An entry without a display name was not found as given; its result
+    // would be named ".mp4" and replace that of every other such entry.
+    const bool nameless = displayName.empty();
+
     // Whether the file counts as done is judged by TempFile alone, so one left
     // from an earlier run or an earlier file of this batch must not stand in
     // for this file's own output.
-    if (!sourceIsTempFile(m_window, source, TempFile))
+    if (!nameless && !sourceIsTempFile(m_window, source, TempFile))
         fileSystem.RemoveStaleFile(TempFile);
 
     bool produced = false;
-    // An entry that may not be the file given takes the road of a quote in a
+    // A nameless entry is neither copied nor converted: it fails alone. An
+    // entry that may not be the file given takes the road of a quote in a
     // path, the next branch's refusal: copying it could copy another file.
-    if ((SourceExt == "m4a" || SourceExt == "M4A") && !m_window.kdhOption().isChecked() &&
-        !platform::mayNameAnotherFile(source)) {
+    if (!nameless && (SourceExt == "m4a" || SourceExt == "M4A") &&
+        !m_window.kdhOption().isChecked() && !platform::mayNameAnotherFile(source)) {
         fileSystem.CopyFile(source, TempFile, true);
         produced = fileSystem.FileExists(TempFile);
-    } else if (ConverterRunner::reachesConverterIntact(source) &&
+    } else if (!nameless && ConverterRunner::reachesConverterIntact(source) &&
                ConverterRunner::reachesConverterIntact(TempFile)) {
         setStatus("Converting the music file for DS...");
         if (!refresh())

@@ -12,8 +12,8 @@ bool isPathSeparator(char c) {
     return c == '/';
 }
 
-std::size_t rootLength() {
-    return 1;
+std::size_t rootLength(const std::string& path) {
+    return !path.empty() && path.front() == '/' ? 1 : 0;
 }
 
 std::string programFileName() {

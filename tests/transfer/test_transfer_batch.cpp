@@ -68,6 +68,7 @@ private Q_SLOTS:
     void staleTemporaryFileNeverPassesForOutput();
     void quoteInAPathStartsNoConverter();
     void cardNamesLoseWhatFatCannotStore();
+    void entriesWithoutANameFailAlone();
     void emptyListStillFinishes();
     void tenthFileIsNumberedTen();
     void platformFailuresEndTheProgram();
@@ -392,6 +393,42 @@ void TransferBatchTest::cardNamesLoseWhatFatCannotStore() {
     checkFinished(h);
     QCOMPARE(h.calls()[0].back(), h.rig.tempDir() + "/what? a:b.mp4");
     QCOMPARE(BatchHarness::readText(card + "/Music/what_ a_b.mp4"), h.converted("ffmpeg.exe", odd));
+}
+
+// Entries whose long form could not be found (on Windows: every network path
+// once) would all be written as ".mp4", each replacing the one before.
+void TransferBatchTest::entriesWithoutANameFailAlone() {
+    for (const bool desktop : {false, true}) {
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        const std::string first = h.rig.writeFile("nas/first.m4a", "first");
+        const std::string second = h.rig.writeFile("nas/second.m4a", "second");
+        const std::string third = h.rig.writeFile("nas/third.mp3", "third");
+        const std::string named = h.rig.writeFile("nas/named.mp3", "named");
+        h.load(first + " " + second + " " + third + " " + named, false, desktop);
+        for (int i = 0; i < 3; ++i)
+            h.form->FileList.DisplayNames[static_cast<std::size_t>(i)].clear();
+        const QString before = h.log();
+
+        h.press();
+
+        checkFinished(h);
+        QCOMPARE(h.log(), before + logLine(1, "", " FAIL") + logLine(2, "", " FAIL") +
+                              logLine(3, "", " FAIL") + logLine(4, named, " SUCCESS") +
+                              QStringLiteral("\r\n**Finished**"));
+        // Only the named file was converted; nothing was written for the others.
+        QCOMPARE(h.calls().size(), std::size_t{1});
+        QCOMPARE(h.calls()[0][7], named);
+        const std::string folder = desktop ? h.rig.desktop() : card + "/Music";
+        QVERIFY(!BatchHarness::exists(folder + "/.mp4"));
+        QVERIFY(BatchHarness::exists(folder + "/named.mp4"));
+        QVERIFY(!BatchHarness::exists(h.rig.tempDir() + "/first.mp4"));
+        QCOMPARE(
+            h.batchPauses().mid(desktop ? 0 : 1, 3),
+            (QStringList{nextFile(desktop ? QString()
+                                          : QStringLiteral("Searching the memory card of DS...")),
+                         kFailed, kFailurePause}));
+    }
 }
 
 void TransferBatchTest::emptyListStillFinishes() {

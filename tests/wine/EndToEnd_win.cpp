@@ -6,7 +6,8 @@
 // Beside this program: Ondrel.exe and stand_in_converter.exe. Each test copies
 // them into a fresh program folder whose name has spaces, the stand-in as
 // ffmpeg.exe and kdh.exe. ONDREL_TEST_CARD_DRIVE names a drive letter that
-// holds private\ds (the memory card).
+// holds private\ds (the memory card), ONDREL_TEST_SHARE a network share
+// (\\server\share) the tests may write to.
 
 #include "platform/win/WideText.h"
 #include "tests/contract/Check.h"
@@ -95,6 +96,9 @@ public:
             m_card = std::wstring(1, static_cast<wchar_t>(drive[0])) + L":";
         if (!m_card.empty())
             removeTree(m_card + L"\\Music");
+        const char* share = std::getenv("ONDREL_TEST_SHARE");
+        if (share != nullptr && *share != '\0')
+            m_share = toWide(share) + L"\\ondrel-e2e-" + std::to_wstring(GetTickCount64());
     }
 
     ~Scene() {
@@ -105,6 +109,8 @@ public:
             CloseHandle(m_process.hThread);
         }
         removeTree(m_root);
+        if (!m_share.empty())
+            removeTree(m_share);
     }
 
     Scene(const Scene&) = delete;
@@ -113,6 +119,12 @@ public:
     const std::wstring& program() const { return m_program; }
     const std::wstring& temp() const { return m_temp; }
     const std::wstring& card() const { return m_card; }
+    // A folder on the network share, "" when there is none.
+    const std::wstring& share() {
+        if (!m_share.empty())
+            CreateDirectoryW(m_share.c_str(), nullptr);
+        return m_share;
+    }
 
     std::wstring source(const std::wstring& name, const std::string& content = "music") {
         const std::wstring path = m_sources + L"\\" + name;
@@ -161,6 +173,7 @@ private:
     std::wstring m_temp;
     std::wstring m_sources;
     std::wstring m_card;
+    std::wstring m_share;
     PROCESS_INFORMATION m_process{};
 };
 
@@ -177,6 +190,26 @@ bool runBatch(HWND main) {
         return false;
     click(start);
     return waitFor([&] { return windowText(start) == L"FINISH"; });
+}
+
+// Runs a batch that must end without an error: START!, then FINISH, and no
+// message box on the way (one that comes is answered and reported).
+bool runBatchWithoutError(Scene& scene, HWND main) {
+    HWND start = control(main, L"Button", L"START!");
+    if (start == nullptr)
+        return false;
+    click(start);
+    std::vector<HWND> boxes;
+    waitFor([&] {
+        boxes = topLevelWindows(scene.processId(), L"Ondrel", L"#32770");
+        return !boxes.empty() || windowText(start) == L"FINISH";
+    });
+    if (!boxes.empty()) {
+        const std::wstring text = answerMessageBox(scene.processId());
+        contract::reportFailure(__FILE__, __LINE__, "message box: " + toUtf8(text));
+        return false;
+    }
+    return windowText(start) == L"FINISH";
 }
 
 void finish(Scene& scene, HWND main) {
@@ -535,4 +568,57 @@ CONTRACT_TEST(e2e_about_disables_the_main_window_and_closes_on_space_and_enter) 
         CHECK(waitFor([&] { return IsWindowEnabled(main) != FALSE; }));
     }
     finish(scene, main);
+}
+
+// Explorer hands over network paths without quotes when they hold no space.
+// Each must keep its own name on the card and on the Desktop: with an empty
+// long form all three became "\Music\.mp4", each replacing the one before.
+CONTRACT_TEST(e2e_network_paths_keep_their_names) {
+    for (const bool toDesktop : {false, true}) {
+        Scene scene;
+        if (!toDesktop)
+            needCard(scene);
+        if (scene.share().empty())
+            contract::skip("ONDREL_TEST_SHARE names no network share");
+        storeKdh("1");
+        const std::wstring desktop = knownFolder(FOLDERID_Desktop);
+        const std::wstring out = toDesktop ? desktop : scene.card() + L"\\Music";
+        for (const wchar_t* name : {L"first.mp4", L"second.mp4", L"third.mp4", L".mp4"})
+            DeleteFileW((desktop + L"\\" + name).c_str());
+        const std::wstring album = scene.share() + L"\\Album";
+        CreateDirectoryW(album.c_str(), nullptr);
+        writeFile(album + L"\\first.m4a", "first m4a");
+        writeFile(album + L"\\second.m4a", "second m4a");
+        writeFile(album + L"\\third.mp3", "third mp3");
+        // The folder in another case: the long form gives its stored name,
+        // the share's root stays as written.
+        const std::wstring given = scene.share() + L"\\ALBUM";
+        CHECK(scene.start(given + L"\\first.m4a " + given + L"\\second.m4a " + given +
+                          L"\\third.mp3"));
+        HWND main = scene.mainWindow();
+        CHECK(main != nullptr);
+        if (main == nullptr)
+            return;
+        const std::wstring listing = album + L"\\first.m4a\r\n" + album + L"\\second.m4a\r\n" +
+                                     album + L"\\third.mp3\r\n**Number of file(s): 3";
+        CHECK(waitFor([&] { return logOf(main) == listing; }));
+        CHECK_EQ(toUtf8(logOf(main)), toUtf8(listing));
+        if (toDesktop) {
+            HWND box =
+                control(main, L"Button", L"Do not transfer to DS, output file(s) to the Desktop.");
+            click(box);
+            CHECK(waitFor([&] { return isChecked(box); }));
+        }
+        CHECK(runBatchWithoutError(scene, main));
+        CHECK(logEndsWith(main, L"No. 1: " + album + L"\\first.m4a... SUCCESS\r\nNo. 2: " + album +
+                                    L"\\second.m4a... SUCCESS\r\nNo. 3: " + album +
+                                    L"\\third.mp3... SUCCESS\r\n**Finished**"));
+        CHECK_EQ(readFile(out + L"\\first.mp4"), std::string("first m4a"));
+        CHECK_EQ(readFile(out + L"\\second.mp4"), std::string("second m4a"));
+        CHECK_EQ(readFile(out + L"\\third.mp4"), "converted: " + toUtf8(given + L"\\third.mp3"));
+        CHECK(!fileExists(out + L"\\.mp4"));
+        finish(scene, main);
+        for (const wchar_t* name : {L"first.mp4", L"second.mp4", L"third.mp4", L".mp4"})
+            DeleteFileW((desktop + L"\\" + name).c_str());
+    }
 }
