@@ -105,7 +105,8 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
 
     // The temporary name follows the path as given, the destination the long form.
     const std::string SourceExt = fileSystem.GetExtensionName(source);
-    const std::string TempFile = m_window.tempDir() + sep + fileSystem.GetBaseName(source) + ".mp4";
+    const std::string TempFile =
+        m_window.tempDir() + sep + platform::localFileName(fileSystem.GetBaseName(source) + ".mp4");
     const std::string DestFile = destinationFile(displayName, cardRoot);
 
     m_window.appendLog("\r\nNo. " + std::to_string(index + 1) + ": " + displayName + "...");
@@ -161,7 +162,7 @@ std::string TransferBatch::destinationFile(const std::string& displayName,
     const std::string sep(1, platform::pathSeparator());
     const std::string name = m_services.fileSystem.GetBaseName(displayName) + ".mp4";
     if (m_window.desktopOption().isChecked())
-        return m_services.shell.SpecialFolders("Desktop") + sep + name;
+        return m_services.shell.SpecialFolders("Desktop") + sep + platform::localFileName(name);
     // The card is a FAT volume: a name it cannot store is stored with substitutes.
     return cardRoot + sep + "Music" + sep + platform::cardFileName(name);
 }

@@ -1,5 +1,7 @@
 #include "platform/PathStyle.h"
 
+#include "platform/PathText.h"
+
 namespace ondrel::platform {
 
 char pathSeparator() {
@@ -72,7 +74,14 @@ std::string programFileName() {
 
 // Whatever Windows stores on its own volumes is also storable on the card.
 std::string cardFileName(const std::string& name) {
-    return name;
+    return localFileName(name);
+}
+
+// A song's name comes from a file that may live where Windows rules do not
+// reach (a network share, a card written elsewhere), and the name of a device
+// would open the device: TEMP\Aux.mp4 always "exists" and cannot be removed.
+std::string localFileName(const std::string& name) {
+    return withoutDeviceName(name);
 }
 
 } // namespace ondrel::platform

@@ -31,11 +31,59 @@ std::string withoutDrivePrefix(const std::string& path) {
     return drivePrefix ? path.substr(2) : path;
 }
 
+bool endsInDotOrSpace(const std::string& component) {
+    return !component.empty() && (component.back() == '.' || component.back() == ' ');
+}
+
+// The path as Win32 is to read it. Win32 takes a last component named as a
+// device ("Aux.mp3") for the device, and drops dots and spaces at the end of
+// a component ("song. " opens "song"); names like these come from network
+// shares and volumes written elsewhere. Such a path goes in the "\\?\" form,
+// which names exactly what is written, with "." and ".." resolved first as
+// Win32 resolves them, since that form would take them literally. Any other
+// path goes as given.
+std::wstring systemPath(const std::string& path) {
+    const bool drive = path.size() >= 3 && path[1] == ':' && isPathSeparator(path[2]);
+    const bool network = path.size() >= 3 && isPathSeparator(path[0]) && isPathSeparator(path[1]) &&
+                         path[2] != '?' && path[2] != '.';
+    const std::size_t root = drive || network ? rootLength(path) : 0;
+    if (root == 0)
+        return toWide(path);
+    std::vector<std::string> components;
+    bool readOtherwise = false;
+    std::size_t start = root;
+    while (start <= path.size()) {
+        std::size_t end = start;
+        while (end < path.size() && !isPathSeparator(path[end]))
+            ++end;
+        const std::string component = path.substr(start, end - start);
+        if (component == "..") {
+            if (!components.empty())
+                components.pop_back();
+        } else if (!component.empty() && component != ".") {
+            readOtherwise = readOtherwise || endsInDotOrSpace(component);
+            components.push_back(component);
+        }
+        start = end + 1;
+    }
+    if (!readOtherwise && (components.empty() || !isDeviceName(components.back())))
+        return toWide(path);
+    std::string literal =
+        drive ? "\\\\?\\" + path.substr(0, 2) : "\\\\?\\UNC\\" + path.substr(2, root - 3);
+    for (const std::string& component : components)
+        literal += '\\' + component;
+    for (char& c : literal) {
+        if (c == '/')
+            c = '\\';
+    }
+    return toWide(literal);
+}
+
 DWORD attributesOf(const std::string& path) {
     if (path.empty())
         return INVALID_FILE_ATTRIBUTES;
     const win::CriticalErrorGuard guard;
-    return GetFileAttributesW(toWide(path).c_str());
+    return GetFileAttributesW(systemPath(path).c_str());
 }
 
 // Closes a kernel handle on every way out.
@@ -81,7 +129,7 @@ bool WinFileSystem::FolderExists(const std::string& path) const {
 
 void WinFileSystem::CreateFolder(const std::string& path) {
     const win::CriticalErrorGuard guard;
-    if (!CreateDirectoryW(toWide(path).c_str(), nullptr))
+    if (!CreateDirectoryW(systemPath(path).c_str(), nullptr))
         throwLastError("CreateFolder", path);
 }
 
@@ -102,7 +150,7 @@ void WinFileSystem::CopyFile(const std::string& source, const std::string& desti
                              bool overwrite) {
     const std::string both = source + " -> " + destination;
     const win::CriticalErrorGuard guard;
-    const std::wstring wideDestination = toWide(destination);
+    const std::wstring wideDestination = systemPath(destination);
     const DWORD existing = GetFileAttributesW(wideDestination.c_str());
     if (!overwrite && existing != INVALID_FILE_ATTRIBUTES)
         throwError("CopyFile", both, ERROR_FILE_EXISTS);
@@ -111,8 +159,8 @@ void WinFileSystem::CopyFile(const std::string& source, const std::string& desti
     if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0)
         throwError("CopyFile", both, ERROR_ACCESS_DENIED);
 
-    HandleCloser input{CreateFileW(toWide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    HandleCloser input{CreateFileW(systemPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
     if (input.handle == INVALID_HANDLE_VALUE)
         throwLastError("CopyFile", both);
 
@@ -168,7 +216,7 @@ void WinFileSystem::CopyFile(const std::string& source, const std::string& desti
 
 void WinFileSystem::DeleteFile(const std::string& path, bool force) {
     const win::CriticalErrorGuard guard;
-    const std::wstring widePath = toWide(path);
+    const std::wstring widePath = systemPath(path);
     const DWORD attributes = GetFileAttributesW(widePath.c_str());
     const bool clearReadOnly = force && attributes != INVALID_FILE_ATTRIBUTES &&
                                (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
@@ -195,7 +243,7 @@ std::string WinFileSystem::LookupEntryName(const std::string& path) {
         return {};
     const win::CriticalErrorGuard guard;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW(toWide(path).c_str(), FindExInfoStandard, &found,
+    HANDLE search = FindFirstFileExW(systemPath(path).c_str(), FindExInfoStandard, &found,
                                      FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE)
         return {};
@@ -205,7 +253,7 @@ std::string WinFileSystem::LookupEntryName(const std::string& path) {
 
 void WinFileSystem::RemoveStaleFile(const std::string& path) {
     const win::CriticalErrorGuard guard;
-    const std::wstring widePath = toWide(path);
+    const std::wstring widePath = systemPath(path);
     const DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();

@@ -1,8 +1,11 @@
-// How Windows writes paths: where the root of a path ends.
+// How Windows writes paths: where the root of a path ends, and the names the
+// program may give the files it makes.
 
 #include "platform/PathStyle.h"
 #include "tests/contract/Check.h"
 
+using ondrel::platform::cardFileName;
+using ondrel::platform::localFileName;
 using ondrel::platform::rootLength;
 
 CONTRACT_TEST(win_roots_of_drives_and_network_shares) {
@@ -26,4 +29,14 @@ CONTRACT_TEST(win_roots_of_drives_and_network_shares) {
         if (rootLength(path) != 0)
             contract::reportFailure(__FILE__, __LINE__, std::string("a root in ") + path);
     }
+}
+
+CONTRACT_TEST(win_files_the_program_makes_take_no_device_name) {
+    CHECK_EQ(localFileName("Aux.mp4"), std::string("Aux_.mp4"));
+    CHECK_EQ(localFileName("nul.mp4"), std::string("nul_.mp4"));
+    CHECK_EQ(localFileName("COM1 .mp4"), std::string("COM1 _.mp4"));
+    CHECK_EQ(localFileName("song.mp4"), std::string("song.mp4"));
+    CHECK_EQ(cardFileName("CON.mp4"), std::string("CON_.mp4"));
+    CHECK_EQ(cardFileName("lpt1.mp4"), std::string("lpt1_.mp4"));
+    CHECK_EQ(cardFileName("J\xc3\xbcrgen.mp4"), std::string("J\xc3\xbcrgen.mp4"));
 }

@@ -68,6 +68,7 @@ private Q_SLOTS:
     void staleTemporaryFileNeverPassesForOutput();
     void quoteInAPathStartsNoConverter();
     void cardNamesLoseWhatFatCannotStore();
+    void deviceNamesArriveWithAnUnderscore();
     void entriesWithoutANameFailAlone();
     void emptyListStillFinishes();
     void tenthFileIsNumberedTen();
@@ -393,6 +394,38 @@ void TransferBatchTest::cardNamesLoseWhatFatCannotStore() {
     checkFinished(h);
     QCOMPARE(h.calls()[0].back(), h.rig.tempDir() + "/what? a:b.mp4");
     QCOMPARE(BatchHarness::readText(card + "/Music/what_ a_b.mp4"), h.converted("ffmpeg.exe", odd));
+}
+
+// Windows takes these names for devices, whatever the extension and case: a
+// card written here is read there, so they arrive as Windows can store them.
+void TransferBatchTest::deviceNamesArriveWithAnUnderscore() {
+    BatchHarness h;
+    const std::string card = h.addCard('D');
+    const std::vector<std::string> names{"Aux.mp3",   "nul.mp3",       "COM1.mp3",   "CON.mp3",
+                                         "lpt9 .mp3", "com\u00b3.mp3", "prn.tar.mp3"};
+    std::string argumentText;
+    std::vector<std::string> sources;
+    for (const std::string& name : names) {
+        sources.push_back(h.rig.writeFile("music/" + name, "mp3"));
+        argumentText += ondrel::test::quoted(sources.back()) + " ";
+    }
+    const std::string passed = h.rig.writeFile("music/LPT1.m4a", "passed through");
+    h.load(argumentText + quoted(passed));
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(h.log().count(QStringLiteral(" SUCCESS")), 8);
+    const std::vector<std::string> stored{"Aux_.mp4",   "nul_.mp4",       "COM1_.mp4",   "CON_.mp4",
+                                          "lpt9 _.mp4", "com\u00b3_.mp4", "prn_.tar.mp4"};
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        QCOMPARE(BatchHarness::readText(card + "/Music/" + stored[i]),
+                 h.converted("ffmpeg.exe", sources[i]));
+    QCOMPARE(BatchHarness::readText(card + "/Music/LPT1_.mp4"), std::string("passed through"));
+    QVERIFY(!BatchHarness::exists(card + "/Music/Aux.mp4"));
+    QVERIFY(!BatchHarness::exists(card + "/Music/LPT1.mp4"));
+    // This system stores any of these names, so its own folders keep them.
+    QCOMPARE(h.calls()[0].back(), h.rig.tempDir() + "/Aux.mp4");
 }
 
 // Entries whose long form could not be found (on Windows: every network path

@@ -96,6 +96,8 @@ public:
             m_card = std::wstring(1, static_cast<wchar_t>(drive[0])) + L":";
         if (!m_card.empty())
             removeTree(m_card + L"\\Music");
+        // Explorer quotes only paths with a space: these take names without one.
+        m_plain = std::wstring(temp) + L"ondrel-e2e-" + std::to_wstring(GetTickCount64());
         const char* share = std::getenv("ONDREL_TEST_SHARE");
         if (share != nullptr && *share != '\0')
             m_share = toWide(share) + L"\\ondrel-e2e-" + std::to_wstring(GetTickCount64());
@@ -111,6 +113,7 @@ public:
         removeTree(m_root);
         if (!m_share.empty())
             removeTree(m_share);
+        removeTree(m_plain);
     }
 
     Scene(const Scene&) = delete;
@@ -124,6 +127,11 @@ public:
         if (!m_share.empty())
             CreateDirectoryW(m_share.c_str(), nullptr);
         return m_share;
+    }
+    // A folder whose path holds no space.
+    const std::wstring& plain() {
+        CreateDirectoryW(m_plain.c_str(), nullptr);
+        return m_plain;
     }
 
     std::wstring source(const std::wstring& name, const std::string& content = "music") {
@@ -173,6 +181,7 @@ private:
     std::wstring m_temp;
     std::wstring m_sources;
     std::wstring m_card;
+    std::wstring m_plain;
     std::wstring m_share;
     PROCESS_INFORMATION m_process{};
 };
@@ -621,4 +630,56 @@ CONTRACT_TEST(e2e_network_paths_keep_their_names) {
         for (const wchar_t* name : {L"first.mp4", L"second.mp4", L"third.mp4", L".mp4"})
             DeleteFileW((desktop + L"\\" + name).c_str());
     }
+}
+
+// Windows takes these names for devices, whatever the case and extension:
+// TEMP\Aux.mp4 is the AUX device, which always "exists" and cannot be
+// removed. Each song arrives under its name with "_" added, in TEMP and on
+// the card, with its own content.
+CONTRACT_TEST(e2e_device_names_arrive_with_an_underscore) {
+    Scene scene;
+    needCard(scene);
+    storeKdh("1");
+    struct Song {
+        std::wstring name, stored;
+        bool quoted;
+    };
+    const std::vector<Song> songs{
+        {L"Aux.mp3", L"Aux_.mp4", false},   {L"nul.mp3", L"nul_.mp4", false},
+        {L"COM1.mp3", L"COM1_.mp4", true},  {L"CON.mp3", L"CON_.mp4", true},
+        {L"LPT1.m4a", L"LPT1_.mp4", false}, {L"com\u00b3.mp3", L"com\u00b3_.mp4", false}};
+    std::wstring arguments;
+    std::wstring listing;
+    std::vector<std::wstring> paths;
+    for (const Song& song : songs) {
+        const std::wstring path = scene.plain() + L"\\" + song.name;
+        writeFile(literalPath(path), "song " + toUtf8(song.name));
+        paths.push_back(path);
+        arguments += (song.quoted ? L"\"" + path + L"\"" : path) + L" ";
+        listing += path + L"\r\n";
+    }
+    CHECK(scene.start(arguments));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    listing += L"**Number of file(s): " + std::to_wstring(songs.size());
+    CHECK(waitFor([&] { return logOf(main) == listing; }));
+    CHECK_EQ(toUtf8(logOf(main)), toUtf8(listing));
+    CHECK(runBatchWithoutError(scene, main));
+    const std::wstring log = logOf(main);
+    for (std::size_t i = 0; i < songs.size(); ++i) {
+        const std::wstring line = L"No. " + std::to_wstring(i + 1) + L": " + paths[i] + L"...";
+        CHECK(log.find(line + L" SUCCESS\r\n") != std::wstring::npos);
+        const std::wstring card = scene.card() + L"\\Music\\" + songs[i].stored;
+        const std::wstring temp = scene.temp() + L"\\" + songs[i].stored;
+        const std::string expected =
+            songs[i].name == L"LPT1.m4a" ? "song LPT1.m4a" : "converted: " + toUtf8(paths[i]);
+        CHECK_EQ(readFile(literalPath(card)), expected);
+        CHECK_EQ(readFile(literalPath(temp)), expected);
+    }
+    // Nothing went to a name Windows reads as a device.
+    CHECK(!fileExists(literalPath(scene.card() + L"\\Music\\Aux.mp4")));
+    CHECK(!fileExists(literalPath(scene.temp() + L"\\Aux.mp4")));
+    finish(scene, main);
 }
