@@ -122,6 +122,7 @@ public:
     const std::wstring& program() const { return m_program; }
     const std::wstring& temp() const { return m_temp; }
     const std::wstring& card() const { return m_card; }
+    const std::wstring& sources() const { return m_sources; }
     // A folder on the network share, "" when there is none.
     const std::wstring& share() {
         if (!m_share.empty())
@@ -146,16 +147,18 @@ public:
         return path;
     }
 
-    // Starts the program with that argument text, as the shell does.
-    bool start(const std::wstring& arguments) {
+    // Starts the program with that argument text, as the shell does; from
+    // the program's own folder, or from the one given, as a console may.
+    bool start(const std::wstring& arguments, const std::wstring& currentFolder = L"") {
         SetEnvironmentVariableW(L"TEMP", m_temp.c_str());
         std::wstring line = L"\"" + m_program + L"\\Ondrel.exe\"";
         if (!arguments.empty())
             line += L" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        const std::wstring& folder = currentFolder.empty() ? m_program : currentFolder;
         return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              m_program.c_str(), &startup, &m_process) != FALSE;
+                              folder.c_str(), &startup, &m_process) != FALSE;
     }
 
     DWORD processId() const { return m_process.dwProcessId; }
@@ -630,6 +633,35 @@ CONTRACT_TEST(e2e_network_paths_keep_their_names) {
         for (const wchar_t* name : {L"first.mp4", L"second.mp4", L"third.mp4", L".mp4"})
             DeleteFileW((desktop + L"\\" + name).c_str());
     }
+}
+
+// From a console, names are often given relative to its current folder: they
+// are listed, converted and copied as the full paths they stand for.
+CONTRACT_TEST(e2e_relative_names_become_full_paths) {
+    Scene scene;
+    needCard(scene);
+    storeKdh("1");
+    const std::wstring song = scene.source(L"song.mp3");
+    const std::wstring tune = scene.source(L"rel song.m4a", "rel m4a");
+    CreateDirectoryW((scene.sources() + L"\\sub").c_str(), nullptr);
+    const std::wstring deeper = scene.source(L"sub\\deeper.mp3");
+    CHECK(scene.start(L"song.mp3 \"rel song.m4a\" sub\\deeper.mp3", scene.sources()));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    const std::wstring listing =
+        song + L"\r\n" + tune + L"\r\n" + deeper + L"\r\n**Number of file(s): 3";
+    CHECK(waitFor([&] { return logOf(main) == listing; }));
+    CHECK_EQ(toUtf8(logOf(main)), toUtf8(listing));
+    CHECK(runBatchWithoutError(scene, main));
+    CHECK(logEndsWith(main, L"No. 3: " + deeper + L"... SUCCESS\r\n**Finished**"));
+    CHECK_EQ(scene.converterCalls(),
+             ffmpegLine(scene, song, L"song") + ffmpegLine(scene, deeper, L"deeper"));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\song.mp4"), "converted: " + toUtf8(song));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\rel song.mp4"), std::string("rel m4a"));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\deeper.mp4"), "converted: " + toUtf8(deeper));
+    finish(scene, main);
 }
 
 // Windows takes these names for devices, whatever the case and extension:
