@@ -102,8 +102,10 @@ void Form1::loadLaunchList() {
 
     // One walker for the whole list: files dropped together share their folders.
     const LongFilename longName(m_services.fileSystem);
+    const platform::Environment& environment = m_services.environment;
     const LaunchListBuilder builder(
-        [&longName](const std::string& path) { return longName.of(path); });
+        [&longName](const std::string& path) { return longName.of(path); },
+        [&environment](const std::string& path) { return environment.FullPath(path); });
     const std::size_t leftOut = builder.build(argumentText, FileList);
     refuseFolders();
     if (leftOut > 0) {

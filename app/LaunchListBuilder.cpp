@@ -6,7 +6,8 @@
 
 namespace ondrel {
 
-LaunchListBuilder::LaunchListBuilder(LongNameLookup longName) : m_longName(std::move(longName)) {}
+LaunchListBuilder::LaunchListBuilder(LongNameLookup longName, FullPathLookup fullPath)
+    : m_longName(std::move(longName)), m_fullPath(std::move(fullPath)) {}
 
 std::size_t LaunchListBuilder::build(const std::string& argumentText, LaunchFileList& list) const {
     ArgumentTokenizer::Result tokenized =
@@ -15,11 +16,14 @@ std::size_t LaunchListBuilder::build(const std::string& argumentText, LaunchFile
     for (std::string& token : tokenized.tokens) {
         const auto i = static_cast<std::size_t>(list.FileCount);
         const bool quoted = !token.empty() && token.front() == '"';
-        // The display name is decided on the token as written, before the
-        // quotes go, and then stripped on its own.
-        std::string display = quoted ? token : m_longName(token);
-        list.DisplayNames[i] = stripQuotes(display);
-        list.SourcePaths[i] = stripQuotes(token);
+        // Whether the entry shows its own text or its long form is decided on
+        // the token as written. A relative entry is made full first, once: the
+        // folder test, the long form, the log and the batch all see the one
+        // file, wherever the current folder goes later, and a long form has a
+        // root to start from.
+        std::string path = m_fullPath(stripQuotes(token));
+        list.DisplayNames[i] = quoted ? path : m_longName(path);
+        list.SourcePaths[i] = std::move(path);
         ++list.FileCount;
     }
     return tokenized.leftOut;

@@ -13,12 +13,14 @@ namespace ondrel {
 class LaunchListBuilder {
 public:
     using LongNameLookup = std::function<std::string(const std::string&)>;
+    using FullPathLookup = std::function<std::string(const std::string&)>;
 
-    explicit LaunchListBuilder(LongNameLookup longName);
+    LaunchListBuilder(LongNameLookup longName, FullPathLookup fullPath);
 
-    // Fills the list from a non-empty argument text. Entries written in quotes
-    // show their own text; the others their long form. Both lose their
-    // surrounding quotes. Returns how many entries did not fit into the list.
+    // Fills the list from a non-empty argument text. Each entry loses its
+    // surrounding quotes and, when relative, is completed to its full path;
+    // entries written in quotes show that path, the others its long form.
+    // Returns how many entries did not fit into the list.
     std::size_t build(const std::string& argumentText, LaunchFileList& list) const;
 
     // Without its first and last character when it begins with a quote.
@@ -26,6 +28,7 @@ public:
 
 private:
     LongNameLookup m_longName;
+    FullPathLookup m_fullPath;
 };
 
 } // namespace ondrel

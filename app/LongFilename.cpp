@@ -7,31 +7,16 @@
 
 namespace ondrel {
 
-namespace {
-
-bool isDriveLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-bool beginsWithRoot(const std::string& path) {
-    const std::size_t root = platform::rootLength();
-    if (path.size() < root || !platform::isPathSeparator(path[root - 1]))
-        return false;
-    // A drive root is a letter and a colon before the separator.
-    return root == 1 || (root == 3 && isDriveLetter(path[0]) && path[1] == ':');
-}
-
-} // namespace
-
 LongFilename::LongFilename(platform::FileSystem& fileSystem) : m_fileSystem(fileSystem) {}
 
 std::string LongFilename::of(const std::string& sShortName) const {
-    if (!beginsWithRoot(sShortName))
-        return "";
     const char separator = platform::pathSeparator();
-    const std::size_t root = platform::rootLength();
-    // The separator added at the end makes the last component end like the others.
+    // The separator added at the end makes the last component end like the
+    // others, and a network share given alone a root.
     const std::string s = sShortName + separator;
+    const std::size_t root = platform::rootLength(s);
+    if (root == 0)
+        return "";
     std::string longForm;
     for (std::size_t p = root; p < s.size(); ++p) {
         if (!platform::isPathSeparator(s[p]))
@@ -44,7 +29,8 @@ std::string LongFilename::of(const std::string& sShortName) const {
         longForm += separator;
         longForm += name;
     }
-    // The drive ("C:") stays as given; on a system with a bare "/" root it is empty.
+    // The root ("C:", "\\server\share") stays as given; on a system with a
+    // bare "/" root it is empty.
     return s.substr(0, root - 1) + longForm;
 }
 

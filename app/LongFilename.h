@@ -20,8 +20,9 @@ public:
     explicit LongFilename(platform::FileSystem& fileSystem);
 
     // "" when a component cannot be found, or when the path does not begin
-    // with this system's root ("/" or a drive such as "C:\"), since a
-    // relative path gives the look-ups nothing to start from.
+    // with a root of this system ("/", a drive such as "C:\", a network
+    // share "\\server\share"), since a relative path gives the look-ups
+    // nothing to start from. The root stays as written.
     std::string of(const std::string& sShortName) const;
 
 private:

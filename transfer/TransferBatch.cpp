@@ -92,15 +92,23 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
 
     // The temporary name follows the path as given, the destination the long form.
     const std::string SourceExt = fileSystem.GetExtensionName(source);
-    const std::string TempFile = m_window.tempDir() + sep + fileSystem.GetBaseName(source) + ".mp4";
+    const std::string TempFile =
+        m_window.tempDir() + sep + platform::localFileName(fileSystem.GetBaseName(source) + ".mp4");
     const std::string DestFile = destinationFile(displayName, cardRoot);
 
     m_window.appendLog("\r\nNo. " + std::to_string(index + 1) + ": " + displayName + "...");
 
+    // An entry without a display name was not found as given; its result
+    // would be named ".mp4" and replace that of every other such entry. It
+    // fails alone: nothing is claimed, removed, copied or converted for it.
+    const bool nameless = displayName.empty();
+
     // Another Ondrel of this user may be working on a file of the same name:
     // what stands under it is then its work in progress, not a leftover.
-    std::unique_ptr<platform::FileClaim> claim = fileSystem.claimFile(TempFile);
-    while (!claim) {
+    std::unique_ptr<platform::FileClaim> claim;
+    if (!nameless)
+        claim = fileSystem.claimFile(TempFile);
+    while (!nameless && !claim) {
         setStatus("Converting the music file for DS...");
         if (!refresh())
             return false;
@@ -112,10 +120,10 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
     // for this file's own output. The source itself may lie there, as the
     // system sees it, however the two paths are spelled.
     const bool sourceIsTempFile =
-        fileSystem.sameFile(source, TempFile) && fileSystem.isOwnFile(TempFile);
+        !nameless && fileSystem.sameFile(source, TempFile) && fileSystem.isOwnFile(TempFile);
     // False when the name is taken by another user's file or a folder: this
     // file's output cannot be put there.
-    const bool nameFree = sourceIsTempFile || fileSystem.RemoveStaleFile(TempFile);
+    const bool nameFree = !nameless && (sourceIsTempFile || fileSystem.RemoveStaleFile(TempFile));
 
     bool attempted = false;
     if (nameFree) {
@@ -190,7 +198,7 @@ std::string TransferBatch::destinationFile(const std::string& displayName,
     const std::string sep(1, platform::pathSeparator());
     const std::string name = m_services.fileSystem.GetBaseName(displayName) + ".mp4";
     if (m_window.desktopOption().isChecked())
-        return m_services.shell.SpecialFolders("Desktop") + sep + name;
+        return m_services.shell.SpecialFolders("Desktop") + sep + platform::localFileName(name);
     // The card is a FAT volume: a name it cannot store is stored with substitutes.
     return cardRoot + sep + "Music" + sep + platform::cardFileName(name);
 }

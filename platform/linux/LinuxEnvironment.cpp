@@ -58,6 +58,13 @@ std::string LinuxEnvironment::Variable(const std::string& name) const {
     return value == nullptr ? std::string() : std::string(value);
 }
 
+std::string LinuxEnvironment::FullPath(const std::string& path) const {
+    if (path.empty() || path.front() == '/')
+        return path;
+    const std::string folder = currentFolder();
+    return (folder == "/" ? folder : folder + "/") + path;
+}
+
 std::string LinuxEnvironment::PrivateTempFolder() const {
     return privateTempFolder();
 }

@@ -17,6 +17,7 @@ public:
     std::string ArgumentText() const override { return m_argumentText; }
     std::string Variable(const std::string& name) const override;
     std::string ProgramFolder() const override { return m_programFolder; }
+    std::string FullPath(const std::string& path) const override;
     // "${TMPDIR:-/tmp}/ondrel-<uid>".
     std::string PrivateTempFolder() const override;
 

@@ -1,5 +1,7 @@
 #include "platform/PathStyle.h"
 
+#include "platform/PathText.h"
+
 #include <cstddef>
 
 namespace ondrel::platform {
@@ -12,8 +14,8 @@ bool isPathSeparator(char c) {
     return c == '/';
 }
 
-std::size_t rootLength() {
-    return 1;
+std::size_t rootLength(const std::string& path) {
+    return !path.empty() && path.front() == '/' ? 1 : 0;
 }
 
 std::string programFileName() {
@@ -72,6 +74,8 @@ bool storableOnFat(char c) {
 std::string cardFileName(const std::string& name) {
     // FAT keeps names as UTF-16: every byte that is no part of a valid UTF-8
     // sequence gets a substitute, as the characters a FAT entry cannot hold do.
+    // The card is read on Windows too, which cannot open a song named as a
+    // device.
     std::string stored;
     stored.reserve(name.size());
     for (std::size_t i = 0; i < name.size();) {
@@ -87,7 +91,11 @@ std::string cardFileName(const std::string& name) {
             i += length;
         }
     }
-    return stored;
+    return withoutDeviceName(stored);
+}
+
+std::string localFileName(const std::string& name) {
+    return name;
 }
 
 } // namespace ondrel::platform

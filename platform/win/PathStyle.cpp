@@ -1,5 +1,7 @@
 #include "platform/PathStyle.h"
 
+#include "platform/PathText.h"
+
 namespace ondrel::platform {
 
 char pathSeparator() {
@@ -11,8 +13,59 @@ bool isPathSeparator(char c) {
     return c == '\\' || c == '/';
 }
 
-std::size_t rootLength() {
-    return 3;
+namespace {
+
+bool isDriveLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// "X:\" at `at`: its length, 0 when there is none.
+std::size_t driveRootAt(const std::string& path, std::size_t at) {
+    const bool drive = path.size() >= at + 3 && isDriveLetter(path[at]) && path[at + 1] == ':' &&
+                       isPathSeparator(path[at + 2]);
+    return drive ? 3 : 0;
+}
+
+// The end of the component that starts at `at`, its separator included; 0
+// when it is empty or no separator follows it.
+std::size_t componentEnd(const std::string& path, std::size_t at) {
+    std::size_t end = at;
+    while (end < path.size() && !isPathSeparator(path[end]))
+        ++end;
+    return end > at && end < path.size() ? end + 1 : 0;
+}
+
+// "server\share\" at `at`: where it ends, 0 when either is missing.
+std::size_t shareEnd(const std::string& path, std::size_t at) {
+    const std::size_t server = componentEnd(path, at);
+    return server == 0 ? 0 : componentEnd(path, server);
+}
+
+bool isUncWord(const std::string& path, std::size_t at) {
+    return path.size() >= at + 4 && (path[at] == 'U' || path[at] == 'u') &&
+           (path[at + 1] == 'N' || path[at + 1] == 'n') &&
+           (path[at + 2] == 'C' || path[at + 2] == 'c') && isPathSeparator(path[at + 3]);
+}
+
+} // namespace
+
+// The share of a network path is no entry of a folder that could be looked
+// up: "\\server\share\" stands as the root, as written.
+std::size_t rootLength(const std::string& path) {
+    if (const std::size_t drive = driveRootAt(path, 0))
+        return drive;
+    if (path.size() < 2 || !isPathSeparator(path[0]) || !isPathSeparator(path[1]))
+        return 0;
+    // "\\?\" and "\\.\" lead to a drive, a share or a volume's own name.
+    const bool prefixed =
+        path.size() >= 4 && (path[2] == '?' || path[2] == '.') && isPathSeparator(path[3]);
+    if (!prefixed)
+        return shareEnd(path, 2);
+    if (const std::size_t drive = driveRootAt(path, 4))
+        return 4 + drive;
+    if (isUncWord(path, 4))
+        return shareEnd(path, 8);
+    return componentEnd(path, 4);
 }
 
 std::string programFileName() {
@@ -21,7 +74,14 @@ std::string programFileName() {
 
 // Whatever Windows stores on its own volumes is also storable on the card.
 std::string cardFileName(const std::string& name) {
-    return name;
+    return localFileName(name);
+}
+
+// A song's name comes from a file that may live where Windows rules do not
+// reach (a network share, a card written elsewhere), and the name of a device
+// would open the device: TEMP\Aux.mp4 always "exists" and cannot be removed.
+std::string localFileName(const std::string& name) {
+    return withoutDeviceName(name);
 }
 
 } // namespace ondrel::platform

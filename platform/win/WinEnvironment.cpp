@@ -62,6 +62,25 @@ std::wstring temporaryBase() {
     return base;
 }
 
+bool isSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// The system's full form of a folder part ("sub\", "..\", "D:", or a lone
+// separator for the current drive's root), "" when it has none.
+std::wstring fullFolder(const std::wstring& folder) {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetFullPathNameW(folder.c_str(), static_cast<DWORD>(buffer.size()),
+                                              buffer.data(), nullptr);
+        if (length == 0)
+            return {};
+        if (length < buffer.size())
+            return std::wstring(buffer.data(), length);
+        buffer.resize(length);
+    }
+}
+
 struct LocalFreer {
     void operator()(void* memory) const { LocalFree(memory); }
 };
@@ -120,6 +139,33 @@ std::string WinEnvironment::ProgramFolder() const {
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string WinEnvironment::FullPath(const std::string& path) const {
+    const std::wstring wide = toWide(path);
+    const bool driveAbsolute = wide.size() >= 3 && wide[1] == L':' && isSeparator(wide[2]);
+    const bool network = wide.size() >= 2 && isSeparator(wide[0]) && isSeparator(wide[1]);
+    if (wide.empty() || driveAbsolute || network)
+        return path;
+    // The folder part goes through the system's own rules (a drive's current
+    // folder, "..", the current drive's root); the name is kept as written,
+    // which the system would turn into a device's ("Aux.mp3") or lose its
+    // trailing dots and spaces.
+    std::size_t nameStart = wide.find_last_of(L"\\/");
+    nameStart = nameStart == std::wstring::npos ? (wide.size() >= 2 && wide[1] == L':' ? 2 : 0)
+                                                : nameStart + 1;
+    const std::wstring name = wide.substr(nameStart);
+    if (name.empty() || name == L"." || name == L"..") {
+        const std::wstring full = fullFolder(wide);
+        return full.empty() ? path : toUtf8(full);
+    }
+    std::wstring folder =
+        fullFolder(nameStart == 0 ? std::wstring(L".") : wide.substr(0, nameStart));
+    if (folder.empty())
+        return path;
+    if (!isSeparator(folder.back()))
+        folder += L'\\';
+    return toUtf8(folder + name);
 }
 
 std::string WinEnvironment::PrivateTempFolder() const {

@@ -11,6 +11,7 @@ public:
     std::string ArgumentText() const override;
     std::string Variable(const std::string& name) const override;
     std::string ProgramFolder() const override;
+    std::string FullPath(const std::string& path) const override;
     std::string PrivateTempFolder() const override;
 };
 

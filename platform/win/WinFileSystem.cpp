@@ -37,11 +37,59 @@ std::string withoutDrivePrefix(const std::string& path) {
     return drivePrefix ? path.substr(2) : path;
 }
 
+bool endsInDotOrSpace(const std::string& component) {
+    return !component.empty() && (component.back() == '.' || component.back() == ' ');
+}
+
+// The path as Win32 is to read it. Win32 takes a last component named as a
+// device ("Aux.mp3") for the device, and drops dots and spaces at the end of
+// a component ("song. " opens "song"); names like these come from network
+// shares and volumes written elsewhere. Such a path goes in the "\\?\" form,
+// which names exactly what is written, with "." and ".." resolved first as
+// Win32 resolves them, since that form would take them literally. Any other
+// path goes as given.
+std::wstring systemPath(const std::string& path) {
+    const bool drive = path.size() >= 3 && path[1] == ':' && isPathSeparator(path[2]);
+    const bool network = path.size() >= 3 && isPathSeparator(path[0]) && isPathSeparator(path[1]) &&
+                         path[2] != '?' && path[2] != '.';
+    const std::size_t root = drive || network ? rootLength(path) : 0;
+    if (root == 0)
+        return toWide(path);
+    std::vector<std::string> components;
+    bool readOtherwise = false;
+    std::size_t start = root;
+    while (start <= path.size()) {
+        std::size_t end = start;
+        while (end < path.size() && !isPathSeparator(path[end]))
+            ++end;
+        const std::string component = path.substr(start, end - start);
+        if (component == "..") {
+            if (!components.empty())
+                components.pop_back();
+        } else if (!component.empty() && component != ".") {
+            readOtherwise = readOtherwise || endsInDotOrSpace(component);
+            components.push_back(component);
+        }
+        start = end + 1;
+    }
+    if (!readOtherwise && (components.empty() || !isDeviceName(components.back())))
+        return toWide(path);
+    std::string literal =
+        drive ? "\\\\?\\" + path.substr(0, 2) : "\\\\?\\UNC\\" + path.substr(2, root - 3);
+    for (const std::string& component : components)
+        literal += '\\' + component;
+    for (char& c : literal) {
+        if (c == '/')
+            c = '\\';
+    }
+    return toWide(literal);
+}
+
 DWORD attributesOf(const std::string& path) {
     if (path.empty())
         return INVALID_FILE_ATTRIBUTES;
     const win::CriticalErrorGuard guard;
-    return GetFileAttributesW(toWide(path).c_str());
+    return GetFileAttributesW(systemPath(path).c_str());
 }
 
 // Closes a kernel handle on every way out.
@@ -159,7 +207,7 @@ bool entryInformation(const std::string& path, bool followLinks, BY_HANDLE_FILE_
     const win::CriticalErrorGuard guard;
     const DWORD flags =
         FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    HandleCloser entry{CreateFileW(toWide(path).c_str(), 0,
+    HandleCloser entry{CreateFileW(systemPath(path).c_str(), 0,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, flags, nullptr)};
     return entry.handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(entry.handle, &info);
@@ -201,8 +249,8 @@ bool isOwnHandle(HANDLE file) {
 // Opens the file at path for reading when it is isOwnHandle, not following a
 // link; INVALID_HANDLE_VALUE otherwise.
 HANDLE openOwnFile(const std::string& path) {
-    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(systemPath(path).c_str(), GENERIC_READ | READ_CONTROL,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file != INVALID_HANDLE_VALUE && !isOwnHandle(file)) {
         ::CloseHandle(file);
@@ -265,7 +313,7 @@ bool WinFileSystem::FolderExists(const std::string& path) const {
 
 void WinFileSystem::CreateFolder(const std::string& path) {
     const win::CriticalErrorGuard guard;
-    if (!CreateDirectoryW(toWide(path).c_str(), nullptr))
+    if (!CreateDirectoryW(systemPath(path).c_str(), nullptr))
         throwLastError("CreateFolder", path);
 }
 
@@ -286,13 +334,13 @@ void WinFileSystem::CopyFile(const std::string& source, const std::string& desti
                              bool overwrite) {
     const std::string both = source + " -> " + destination;
     const win::CriticalErrorGuard guard;
-    const std::wstring wideDestination = toWide(destination);
+    const std::wstring wideDestination = systemPath(destination);
     if (!overwrite && GetFileAttributesW(wideDestination.c_str()) != INVALID_FILE_ATTRIBUTES)
         throwError("CopyFile", both, ERROR_FILE_EXISTS);
     refuseReadOnly(wideDestination, both);
 
-    HandleCloser input{CreateFileW(toWide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    HandleCloser input{CreateFileW(systemPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
     if (input.handle == INVALID_HANDLE_VALUE)
         throwLastError("CopyFile", both);
     std::wstring temporaryPath;
@@ -304,7 +352,7 @@ void WinFileSystem::CopyFile(const std::string& source, const std::string& desti
 
 void WinFileSystem::DeleteFile(const std::string& path, bool force) {
     const win::CriticalErrorGuard guard;
-    const std::wstring widePath = toWide(path);
+    const std::wstring widePath = systemPath(path);
     const DWORD attributes = GetFileAttributesW(widePath.c_str());
     const bool clearReadOnly = force && attributes != INVALID_FILE_ATTRIBUTES &&
                                (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
@@ -331,7 +379,7 @@ std::string WinFileSystem::LookupEntryName(const std::string& path) {
         return {};
     const win::CriticalErrorGuard guard;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW(toWide(path).c_str(), FindExInfoStandard, &found,
+    HANDLE search = FindFirstFileExW(systemPath(path).c_str(), FindExInfoStandard, &found,
                                      FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE)
         return {};
@@ -341,7 +389,7 @@ std::string WinFileSystem::LookupEntryName(const std::string& path) {
 
 bool WinFileSystem::RemoveStaleFile(const std::string& path) {
     const win::CriticalErrorGuard guard;
-    const std::wstring widePath = toWide(path);
+    const std::wstring widePath = systemPath(path);
     const DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();
@@ -389,7 +437,7 @@ bool WinFileSystem::isOwnFile(const std::string& path) const {
     if (path.empty())
         return false;
     const win::CriticalErrorGuard guard;
-    HandleCloser file{CreateFileW(toWide(path).c_str(), READ_CONTROL,
+    HandleCloser file{CreateFileW(systemPath(path).c_str(), READ_CONTROL,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
     return file.handle != INVALID_HANDLE_VALUE && isOwnHandle(file.handle);
@@ -401,7 +449,7 @@ bool WinFileSystem::copyOwnFile(const std::string& source, const std::string& de
     HandleCloser input{openOwnFile(source)};
     if (input.handle == INVALID_HANDLE_VALUE)
         return false;
-    const std::wstring wideDestination = toWide(destination);
+    const std::wstring wideDestination = systemPath(destination);
     refuseReadOnly(wideDestination, both);
     std::wstring temporaryPath;
     DWORD readError = 0;
@@ -422,13 +470,13 @@ std::string WinFileSystem::copyOwnFileToFreeName(const std::string& source,
     const std::string both = source + " -> " + first;
     std::wstring temporaryPath;
     DWORD readError = 0;
-    if (!writeBeside(input.handle, toWide(first), both, temporaryPath, readError))
+    if (!writeBeside(input.handle, systemPath(first), both, temporaryPath, readError))
         throwError("CopyFile", both, readError);
     // A rename without MOVEFILE_REPLACE_EXISTING fails on a name that is
     // taken, at the moment it is made: nothing there is ever replaced.
     for (int n = 1; n <= count; ++n) {
         const std::string path = n == 1 ? first : candidate(n);
-        if (MoveFileExW(temporaryPath.c_str(), toWide(path).c_str(), MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExW(temporaryPath.c_str(), systemPath(path).c_str(), MOVEFILE_WRITE_THROUGH))
             return path;
         const DWORD code = GetLastError();
         if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) {
@@ -443,12 +491,12 @@ std::string WinFileSystem::copyOwnFileToFreeName(const std::string& source,
 bool WinFileSystem::copyReadableFile(const std::string& source, const std::string& destination) {
     const std::string both = source + " -> " + destination;
     const win::CriticalErrorGuard guard;
-    HandleCloser input{CreateFileW(toWide(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
+    HandleCloser input{CreateFileW(systemPath(source).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)};
     // A pipe or a device (NUL, COM1) is no file to copy, and may never end.
     if (input.handle == INVALID_HANDLE_VALUE || GetFileType(input.handle) != FILE_TYPE_DISK)
         return false;
-    const std::wstring wideDestination = toWide(destination);
+    const std::wstring wideDestination = systemPath(destination);
     refuseReadOnly(wideDestination, both);
     std::wstring temporaryPath;
     DWORD readError = 0;
@@ -489,7 +537,7 @@ std::string WinFileSystem::temporaryFolderProblem(const std::string& path) const
     // Whether a file can be made there is known only by making one; it goes
     // with its handle.
     const win::CriticalErrorGuard guard;
-    std::wstring probe = toWide(path);
+    std::wstring probe = systemPath(path);
     if (!isPathSeparator(path.back()))
         probe += L'\\';
     probe += L"~ondrel-" + std::to_wstring(GetCurrentProcessId()) + L"-probe.tmp";

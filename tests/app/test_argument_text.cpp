@@ -22,8 +22,15 @@ namespace {
 // The launch list for these arguments, started in this folder.
 LaunchFileList listFor(const std::vector<std::string>& arguments, const std::string& folder) {
     LaunchFileList list;
-    // The long-name walk plays no part here: every entry shows its path.
-    const LaunchListBuilder builder([](const std::string& path) { return path; });
+    // The long-name walk plays no part here: every entry shows its path. The
+    // entries are full already; one that were not would be completed against
+    // the same folder.
+    const LaunchListBuilder builder([](const std::string& path) { return path; },
+                                    [&folder](const std::string& path) {
+                                        return path.empty() || path.front() == '/'
+                                                   ? path
+                                                   : folder + "/" + path;
+                                    });
     builder.build(joinArguments(arguments, folder), list);
     return list;
 }

@@ -98,6 +98,7 @@ private Q_SLOTS:
     void listsNoEntriesForSpacesOnly();
     void listsDisplayNamesAndTheCount();
     void refusesAFolderButKeepsItListed();
+    void listsRelativeEntriesAsFullPaths();
     void keepsTheFirst32767Entries();
     void appendsToTheLogWithTheCaretAtTheEnd();
     void takesTempOrAPrivateFolder_data();
@@ -191,36 +192,57 @@ void TestForm1::refusesAFolderButKeepsItListed() {
     QVERIFY(form.Command1->isEnabled());
 }
 
+// Names relative to the current folder, as a console passes them: listed,
+// and tested for folders, as the full paths they stand for.
+void TestForm1::listsRelativeEntriesAsFullPaths() {
+    ondrel::test::TestRig rig;
+    const std::string song = rig.writeFile("current folder/song.mp3", "x");
+    const std::string spaced = rig.writeFile("current folder/rel song.m4a", "x");
+    const std::string folder = rig.makeFolder("current folder/Album");
+    rig.environment.argumentText = "song.mp3 \"rel song.m4a\" Album";
+    Form1 form(rig.services(), rig.windows(), rig.messageBox);
+    form.Form_Load();
+
+    QCOMPARE(q(form.Text1->text()), q(song) + u"\r\n"_s + q(spaced) + u"\r\n"_s + q(folder) +
+                                        u"\r\n**Number of file(s): 3"_s);
+    QCOMPARE(form.FileList.SourcePaths[0], song);
+    QCOMPARE(form.FileList.SourcePaths[1], spaced);
+    QCOMPARE(
+        rig.messageBox.texts,
+        QStringList{q(folder) + u"\r\n\r\nI'm sorry. This software cannot handle folder(s)."_s});
+    QCOMPARE(q(form.Command1->text()), u"FINISH"_s);
+}
+
 void TestForm1::keepsTheFirst32767Entries() {
     ondrel::test::TestRig rig;
     std::string text;
     for (int i = 0; i < 32770; ++i)
-        text += "\"n" + std::to_string(i) + "\" ";
+        text += "\"/n" + std::to_string(i) + "\" ";
     rig.environment.argumentText = text;
     Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
 
     QCOMPARE(form.FileList.FileCount, std::int16_t{32767});
-    QCOMPARE(form.FileList.SourcePaths[32766], std::string("n32766"));
+    QCOMPARE(form.FileList.SourcePaths[32766], std::string("/n32766"));
     QVERIFY(form.FileList.SourcePaths[32767].empty());
     QCOMPARE(rig.messageBox.texts,
              QStringList{u"Only the first 32767 files can be transferred at a time. 3 file(s) "
                          "were left out."_s});
     const QString log = q(form.Text1->text());
-    QVERIFY(log.endsWith(u"n32766\r\n**Number of file(s): 32767"_s));
+    QVERIFY(log.endsWith(u"/n32766\r\n**Number of file(s): 32767"_s));
     QCOMPARE(log.count(u"\r\n"_s), 32767);
     QCOMPARE(q(form.Command1->text()), u"START!"_s);
 }
 
 void TestForm1::appendsToTheLogWithTheCaretAtTheEnd() {
     ondrel::test::TestRig rig;
-    rig.environment.argumentText = "\"x\"";
+    rig.environment.argumentText = "\"/x\"";
     Form1 form(rig.services(), rig.windows(), rig.messageBox);
     form.Form_Load();
     form.Text1->setSelectionStart(0);
     form.appendLog("\r\nNo. 1: x...");
     form.appendLog(" SUCCESS");
-    const QString expected = u"x\r\n**Number of file(s): 1\r\nNo. 1: x... SUCCESS"_s;
+    const QString expected = u"/x\r\n**Number of file(s): 1\r\nNo. 1: x... SUCCESS"_s;
     QCOMPARE(q(form.Text1->text()), expected);
     QCOMPARE(qsizetype(form.Text1->selectionStart()), expected.size());
 }

@@ -78,6 +78,7 @@ private Q_SLOTS:
     void stripsOnlyALeadingQuote();
     void buildsPathsAndDisplayNames();
     void looksUpOnlyUnquotedEntries();
+    void completesRelativeEntries();
     void longFilenameWalksEveryComponent();
     void longFilenameOnRealFolders();
 };
@@ -161,8 +162,14 @@ void TestLaunchList::stripsOnlyALeadingQuote() {
     QCOMPARE(QString::fromStdString(LaunchListBuilder::stripQuotes(text.toStdString())), stripped);
 }
 
+// The current folder of these tests: a relative entry is completed against it.
+std::string fullPath(const std::string& path) {
+    return path.empty() || path.front() == '/' ? path : "/cwd/" + path;
+}
+
 void TestLaunchList::buildsPathsAndDisplayNames() {
-    const LaunchListBuilder builder([](const std::string& path) { return "LONG:" + path; });
+    const LaunchListBuilder builder([](const std::string& path) { return "LONG:" + path; },
+                                    fullPath);
     LaunchFileList list;
     const std::size_t leftOut =
         builder.build("/m/a.mp3   \"/m/b c.mp3\" \"\" \"/m/d\"\"e.mp3\" /m/f\"g", list);
@@ -181,16 +188,52 @@ void TestLaunchList::buildsPathsAndDisplayNames() {
 
 void TestLaunchList::looksUpOnlyUnquotedEntries() {
     std::vector<std::string> lookedUp;
-    const LaunchListBuilder builder([&](const std::string& path) {
-        lookedUp.push_back(path);
-        return std::string();
-    });
+    const LaunchListBuilder builder(
+        [&](const std::string& path) {
+            lookedUp.push_back(path);
+            return std::string();
+        },
+        fullPath);
     LaunchFileList list;
     builder.build("\"/q/x.mp3\" /u/y.mp3 \"/q/z.mp3\"", list);
     QCOMPARE(lookedUp, std::vector<std::string>{"/u/y.mp3"});
     // A path that cannot be looked up shows as an empty name but keeps its path.
     QCOMPARE(list.DisplayNames[1], std::string());
     QCOMPARE(list.SourcePaths[1], std::string("/u/y.mp3"));
+}
+
+// As given on a console: the entries name files of the current folder. The
+// list holds their full paths, and the long form, the folder test and the
+// batch see only those.
+void TestLaunchList::completesRelativeEntries() {
+    std::vector<std::string> completed;
+    std::vector<std::string> lookedUp;
+    const LaunchListBuilder builder(
+        [&](const std::string& path) {
+            lookedUp.push_back(path);
+            return "LONG:" + path;
+        },
+        [&](const std::string& path) {
+            completed.push_back(path);
+            return fullPath(path);
+        });
+    LaunchFileList list;
+    builder.build("song.mp3 \"rel song.m4a\" sub/x.mp3 \"\" /abs/y.mp3 \"../up.mp3\"", list);
+
+    QCOMPARE(list.FileCount, std::int16_t{6});
+    const std::vector<std::string> paths{"/cwd/song.mp3", "/cwd/rel song.m4a", "/cwd/sub/x.mp3", "",
+                                         "/abs/y.mp3",    "/cwd/../up.mp3"};
+    const std::vector<std::string> names{"LONG:/cwd/song.mp3",  "/cwd/rel song.m4a",
+                                         "LONG:/cwd/sub/x.mp3", "",
+                                         "LONG:/abs/y.mp3",     "/cwd/../up.mp3"};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        QCOMPARE(list.SourcePaths[i], paths[i]);
+        QCOMPARE(list.DisplayNames[i], names[i]);
+    }
+    // Each entry is completed once, without its quotes, before its long form is sought.
+    QCOMPARE(completed, (std::vector<std::string>{"song.mp3", "rel song.m4a", "sub/x.mp3", "",
+                                                  "/abs/y.mp3", "../up.mp3"}));
+    QCOMPARE(lookedUp, (std::vector<std::string>{"/cwd/song.mp3", "/cwd/sub/x.mp3", "/abs/y.mp3"}));
 }
 
 void TestLaunchList::longFilenameWalksEveryComponent() {

@@ -6,6 +6,7 @@
 #include "tests/contract/Check.h"
 
 using ondrel::platform::cardFileName;
+using ondrel::platform::localFileName;
 
 CONTRACT_TEST(card_names_replace_what_fat_cannot_store) {
     CHECK_EQ(cardFileName("song.mp4"), std::string("song.mp4"));
@@ -30,4 +31,19 @@ CONTRACT_TEST(card_names_keep_valid_utf8_and_replace_each_byte_that_is_not) {
     CHECK_EQ(cardFileName("\xf4\x90\x80\x80.mp4"), std::string("____.mp4"));
     // Latin-1 text, as an old file manager may have written it.
     CHECK_EQ(cardFileName("Se\xf1or.mp4"), std::string("Se_or.mp4"));
+}
+
+CONTRACT_TEST(card_names_take_no_device_name_but_local_names_may) {
+    // A card is read on Windows too, where these names open a device.
+    CHECK_EQ(cardFileName("Aux.mp4"), std::string("Aux_.mp4"));
+    CHECK_EQ(cardFileName("nul.mp4"), std::string("nul_.mp4"));
+    CHECK_EQ(cardFileName("COM1.mp4"), std::string("COM1_.mp4"));
+    CHECK_EQ(cardFileName("CON.mp4"), std::string("CON_.mp4"));
+    CHECK_EQ(cardFileName("LPT1.mp4"), std::string("LPT1_.mp4"));
+    // What FAT cannot store goes first: the substitute may leave no device.
+    CHECK_EQ(cardFileName("AUX:x.mp4"), std::string("AUX_x.mp4"));
+    CHECK_EQ(cardFileName("CON?.mp4"), std::string("CON_.mp4"));
+    // Folders of this system store any of them.
+    CHECK_EQ(localFileName("Aux.mp4"), std::string("Aux.mp4"));
+    CHECK_EQ(localFileName("what? a:b.mp4"), std::string("what? a:b.mp4"));
 }

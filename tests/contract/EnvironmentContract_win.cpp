@@ -192,3 +192,42 @@ CONTRACT_TEST(win_private_temp_folder_refuses_what_was_planted) {
         contract::skip("cannot hand a folder to another owner here");
     CHECK_THROWS(services.environment.PrivateTempFolder());
 }
+
+// The forms of a relative path only Windows has: a drive's own current
+// folder, the current drive's root, and ".." in the folder part. The name at
+// the end stays as written, device's name or not.
+CONTRACT_TEST(win_full_paths_of_drive_relative_and_root_relative_names) {
+    NativeServices native(0, nullptr);
+    auto& environment = native.services().environment;
+    ScratchFolder scratch;
+    CreateDirectoryW(toWide(scratch / "sub").c_str(), nullptr);
+    wchar_t old[MAX_PATH * 2] = {};
+    GetCurrentDirectoryW(MAX_PATH * 2, old);
+    SetCurrentDirectoryW(toWide(scratch / "sub").c_str());
+
+    CHECK_EQ(environment.FullPath("song.mp3"), scratch / "sub\\song.mp3");
+    CHECK_EQ(environment.FullPath("..\\song.mp3"), scratch / "song.mp3");
+    CHECK_EQ(environment.FullPath("../sub/./x.mp3"), scratch / "sub\\x.mp3");
+    CHECK_EQ(environment.FullPath("Aux.mp3"), scratch / "sub\\Aux.mp3");
+    CHECK_EQ(environment.FullPath("..\\nul.mp3"), scratch / "nul.mp3");
+    CHECK_EQ(environment.FullPath("song. "), scratch / "sub\\song. ");
+    CHECK_EQ(environment.FullPath(".."), scratch.path());
+    const std::string drive = scratch.path().substr(0, 2);
+    // The current drive, by its letter or by a separator alone.
+    CHECK_EQ(environment.FullPath(drive + "song.mp3"), scratch / "sub\\song.mp3");
+    CHECK_EQ(environment.FullPath("\\song.mp3"), drive + "\\song.mp3");
+    // Network paths and drive paths are full already.
+    CHECK_EQ(environment.FullPath("\\\\nas\\music\\first.m4a"),
+             std::string("\\\\nas\\music\\first.m4a"));
+    CHECK_EQ(environment.FullPath("//nas/music/first.m4a"), std::string("//nas/music/first.m4a"));
+    CHECK_EQ(environment.FullPath("C:\\a\\..\\b.mp3"), std::string("C:\\a\\..\\b.mp3"));
+    CHECK_EQ(environment.FullPath(""), std::string());
+    SetCurrentDirectoryW(old);
+
+    // Another drive's own current folder: its root while none was chosen.
+    const std::string card = environment.Variable("ONDREL_TEST_CARD_DRIVE");
+    if (card.empty())
+        contract::skip("ONDREL_TEST_CARD_DRIVE names no second drive");
+    const std::string other = card.substr(0, 1) + ":";
+    CHECK_EQ(environment.FullPath(other + "song.mp3"), other + "\\song.mp3");
+}

@@ -264,3 +264,59 @@ CONTRACT_TEST(win_files_and_folders_are_known_by_volume_and_index_however_spelle
     CHECK_EQ(files.temporaryFolderProblem(folder), std::string());
     CHECK(!files.temporaryFolderProblem(file).empty());
 }
+
+namespace {
+
+// A file made under its literal name, which Win32 would otherwise turn into a
+// device or trim.
+void writeLiteral(const std::string& path, const std::string& content) {
+    ScratchFolder::writeFile("\\\\?\\" + path, content);
+}
+
+} // namespace
+
+// Songs from a network share or a card written elsewhere may bear names that
+// Win32 reads as a device ("Aux.mp3") or trims ("song. " opens "song"): each
+// operation must reach the file itself, never the device or another file.
+CONTRACT_TEST(win_names_of_devices_and_with_trailing_dots_are_files_of_their_own) {
+    NativeServices native(0, nullptr);
+    auto& files = native.services().fileSystem;
+    ScratchFolder scratch;
+    const std::string aux = scratch / "Aux.mp3";
+    const std::string nul = scratch / "nul.m4a";
+    const std::string dotted = scratch / "song. ";
+    writeLiteral(aux, "the aux song");
+    writeLiteral(nul, "the nul song");
+    writeLiteral(dotted, "the dotted song");
+    ScratchFolder::writeFile(scratch / "song", "another song");
+
+    // Nothing of these names is there until made.
+    CHECK(!files.FileExists(scratch / "COM1.mp4"));
+    CHECK(!files.FileExists(scratch / "CON.mp4"));
+    CHECK(!files.FolderExists(scratch / "PRN.mp4"));
+    CHECK_EQ(files.LookupEntryName(scratch / "LPT1.m4a"), std::string());
+
+    CHECK(files.FileExists(aux));
+    CHECK(!files.FolderExists(aux));
+    CHECK_EQ(files.LookupEntryName(aux), std::string("Aux.mp3"));
+    CHECK_EQ(files.LookupEntryName(nul), std::string("nul.m4a"));
+    CHECK_EQ(files.LookupEntryName(dotted), std::string("song. "));
+    CHECK_EQ(files.LookupEntryName(scratch / "AUX.MP3"), std::string("Aux.mp3"));
+
+    files.CopyFile(nul, scratch / "copied.mp4", true);
+    CHECK_EQ(ScratchFolder::readFile(scratch / "copied.mp4"), std::string("the nul song"));
+    files.CopyFile(dotted, scratch / "dotted.mp4", true);
+    CHECK_EQ(ScratchFolder::readFile(scratch / "dotted.mp4"), std::string("the dotted song"));
+    // Over such a name too: the file itself is replaced.
+    files.CopyFile(scratch / "copied.mp4", aux, true);
+    CHECK_EQ(ScratchFolder::readFile("\\\\?\\" + aux), std::string("the nul song"));
+
+    files.RemoveStaleFile(aux);
+    CHECK(!files.FileExists(aux));
+    files.DeleteFile(dotted, true);
+    CHECK(!files.FileExists(dotted));
+    CHECK_EQ(ScratchFolder::readFile(scratch / "song"), std::string("another song"));
+    // "." and ".." are resolved as Windows resolves them, the name kept.
+    CHECK(files.FileExists(scratch / "sub\\..\\.\\nul.m4a"));
+    CHECK_EQ(files.LookupEntryName(scratch / "sub/../nul.m4a"), std::string("nul.m4a"));
+}

@@ -94,6 +94,12 @@ std::string strippedToken(const std::string& token) {
     return token.front() == '"' ? token.substr(1, token.size() - 2) : token;
 }
 
+// The current folder of a raw argument text: its relative entries are
+// completed against it.
+std::string fullPath(const std::string& path) {
+    return path.empty() || path.front() == '/' ? path : "/cwd/" + path;
+}
+
 // 65537 slots per input: kept out of the coverage feedback, which would cost
 // more than the whole rest of a run.
 __attribute__((no_sanitize("coverage"))) bool slotsEmptyFrom(const LaunchFileList& list,
@@ -131,13 +137,13 @@ void checkList(const std::string& argumentText, const LaunchFileList& list, std:
             "the entries that do not fit are counted");
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const std::string& token = tokens[i];
-        require(list.SourcePaths[i] == strippedToken(token),
-                "a path is its token without the surrounding quotes");
+        require(list.SourcePaths[i] == fullPath(strippedToken(token)),
+                "a path is its token without the surrounding quotes, made full");
         if (token.front() == '"') {
             require(list.DisplayNames[i] == list.SourcePaths[i],
                     "a quoted entry shows its own text");
         } else {
-            const std::string expected = expectedLongForm(token);
+            const std::string expected = expectedLongForm(list.SourcePaths[i]);
             if (expected != "?")
                 require(list.DisplayNames[i] == expected,
                         "an unquoted entry shows the stored spelling of each component");
@@ -185,7 +191,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     UpperCaseTree tree;
     const ondrel::LongFilename longName(tree);
     const ondrel::LaunchListBuilder builder(
-        [&longName](const std::string& path) { return longName.of(path); });
+        [&longName](const std::string& path) { return longName.of(path); }, fullPath);
     LaunchFileList& list = emptiedList();
     const std::size_t leftOut = builder.build(text, list);
     require(list.FileCount == 32767 && leftOut == 40000 - 32767,
@@ -220,7 +226,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     UpperCaseTree tree;
     const ondrel::LongFilename longName(tree);
     const ondrel::LaunchListBuilder builder(
-        [&longName](const std::string& path) { return longName.of(path); });
+        [&longName](const std::string& path) { return longName.of(path); }, fullPath);
     LaunchFileList& list = emptiedList();
     const std::size_t leftOut = builder.build(argumentText, list);
     checkList(argumentText, list, leftOut);

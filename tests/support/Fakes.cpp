@@ -52,4 +52,12 @@ std::string FakeEnvironment::Variable(const std::string& name) const {
     return found == variables.end() ? std::string() : found->second;
 }
 
+std::string FakeEnvironment::FullPath(const std::string& path) const {
+    if (path.empty() || path.front() == '/')
+        return path;
+    return (currentFolder.empty() || currentFolder.back() == '/' ? currentFolder
+                                                                 : currentFolder + "/") +
+           path;
+}
+
 } // namespace ondrel::test

@@ -72,8 +72,11 @@ public:
     std::string Variable(const std::string& name) const override;
     std::string ProgramFolder() const override { return programFolder; }
     std::string PrivateTempFolder() const override { return privateTempFolder; }
+    // Relative to currentFolder, as on POSIX.
+    std::string FullPath(const std::string& path) const override;
 
     std::string argumentText;
+    std::string currentFolder = "/";
     std::map<std::string, std::string> variables;
     std::string programFolder;
     std::string privateTempFolder;

@@ -45,6 +45,7 @@ TestRig::TestRig() : native((redirectHome(root), 0), nullptr), toolkit("ondrel-t
     environment.programFolder = binDir();
     environment.variables["TEMP"] = tempDir();
     environment.privateTempFolder = makeFolder("private-temp");
+    environment.currentFolder = makeFolder("current folder");
 }
 
 platform::Services TestRig::services() {

@@ -109,6 +109,7 @@ private Q_SLOTS:
     void aFileOfAnotherCaseIsReplaced();
     void unstorableCharactersArriveAsUnderscores();
     void bytesThatAreNotUtf8ArriveAsUnderscores();
+    void deviceNamesArriveWithAnUnderscore();
     void aFullCardTakesTheErrorRoad();
     void aDesktopOnFatKeepsWhatIsThere();
     void aCardPulledOutBeforeTheCopy();
@@ -231,6 +232,29 @@ void FatCardBatchTest::aDesktopOnFatKeepsWhatIsThere() {
     QCOMPARE(BatchHarness::readText(desktop + "/HOLIDAY.MP4"), std::string("the user's video"));
     QCOMPARE(BatchHarness::readText(desktop + "/holiday (2).mp4"), h.converted("ffmpeg.exe", song));
     QCOMPARE(BatchHarness::readText(desktop + "/tune.mp4"), std::string("an m4a"));
+}
+
+void FatCardBatchTest::deviceNamesArriveWithAnUnderscore() {
+    BatchHarness h;
+    FatCard card(h.rig.makeFolder("fat"), kCardMegabytes);
+    const std::string music = prepareCard(h, card);
+    // A FAT entry can hold these names, but Windows reading the card takes
+    // each of them for a device and cannot open the song.
+    const std::string aux = h.rig.writeFile("music/Aux.mp3", "an mp3");
+    const std::string nul = h.rig.writeFile("music/nul.mp3", "an mp3");
+    const std::string com = h.rig.writeFile("music/COM1.mp3", "an mp3");
+    const std::string con = h.rig.writeFile("music/CON.mp3", "an mp3");
+    const std::string lpt = h.rig.writeFile("music/LPT1.m4a", "passed through");
+
+    h.load(quoted(aux) + " " + quoted(nul) + " " + quoted(com) + " " + quoted(con) + " " +
+           quoted(lpt));
+    h.press();
+
+    checkFinishedWith(h, 5);
+    QCOMPARE(shown(entries(music)),
+             QStringLiteral("Aux_.mp4, COM1_.mp4, CON_.mp4, LPT1_.mp4, nul_.mp4"));
+    QCOMPARE(BatchHarness::readText(music + "/Aux_.mp4"), h.converted("ffmpeg.exe", aux));
+    QCOMPARE(BatchHarness::readText(music + "/LPT1_.mp4"), std::string("passed through"));
     QVERIFY(card.unmount());
     CHECK_FSCK_CLEAN(card);
 }

@@ -70,6 +70,8 @@ private Q_SLOTS:
     void staleTemporaryFileNeverPassesForOutput();
     void quoteInAPathStartsNoConverter();
     void cardNamesLoseWhatFatCannotStore();
+    void deviceNamesArriveWithAnUnderscore();
+    void entriesWithoutANameFailAlone();
     void emptyListStillFinishes();
     void tenthFileIsNumberedTen();
     void platformFailuresEndTheProgram();
@@ -441,6 +443,74 @@ void TransferBatchTest::cardNamesLoseWhatFatCannotStore() {
     checkFinished(h);
     QCOMPARE(h.calls()[0].back(), h.rig.tempDir() + "/what? a:b.mp4");
     QCOMPARE(BatchHarness::readText(card + "/Music/what_ a_b.mp4"), h.converted("ffmpeg.exe", odd));
+}
+
+// Windows takes these names for devices, whatever the extension and case: a
+// card written here is read there, so they arrive as Windows can store them.
+void TransferBatchTest::deviceNamesArriveWithAnUnderscore() {
+    BatchHarness h;
+    const std::string card = h.addCard('D');
+    const std::vector<std::string> names{"Aux.mp3",   "nul.mp3",       "COM1.mp3",   "CON.mp3",
+                                         "lpt9 .mp3", "com\u00b3.mp3", "prn.tar.mp3"};
+    std::string argumentText;
+    std::vector<std::string> sources;
+    for (const std::string& name : names) {
+        sources.push_back(h.rig.writeFile("music/" + name, "mp3"));
+        argumentText += ondrel::test::quoted(sources.back()) + " ";
+    }
+    const std::string passed = h.rig.writeFile("music/LPT1.m4a", "passed through");
+    h.load(argumentText + quoted(passed));
+
+    h.press();
+
+    checkFinished(h);
+    QCOMPARE(h.log().count(QStringLiteral(" SUCCESS")), 8);
+    const std::vector<std::string> stored{"Aux_.mp4",   "nul_.mp4",       "COM1_.mp4",   "CON_.mp4",
+                                          "lpt9 _.mp4", "com\u00b3_.mp4", "prn_.tar.mp4"};
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        QCOMPARE(BatchHarness::readText(card + "/Music/" + stored[i]),
+                 h.converted("ffmpeg.exe", sources[i]));
+    QCOMPARE(BatchHarness::readText(card + "/Music/LPT1_.mp4"), std::string("passed through"));
+    QVERIFY(!BatchHarness::exists(card + "/Music/Aux.mp4"));
+    QVERIFY(!BatchHarness::exists(card + "/Music/LPT1.mp4"));
+    // This system stores any of these names, so its own folders keep them.
+    QCOMPARE(h.calls()[0].back(), h.rig.tempDir() + "/Aux.mp4");
+}
+
+// Entries whose long form could not be found (on Windows: every network path
+// once) would all be written as ".mp4", each replacing the one before.
+void TransferBatchTest::entriesWithoutANameFailAlone() {
+    for (const bool desktop : {false, true}) {
+        BatchHarness h;
+        const std::string card = h.addCard('D');
+        const std::string first = h.rig.writeFile("nas/first.m4a", "first");
+        const std::string second = h.rig.writeFile("nas/second.m4a", "second");
+        const std::string third = h.rig.writeFile("nas/third.mp3", "third");
+        const std::string named = h.rig.writeFile("nas/named.mp3", "named");
+        h.load(first + " " + second + " " + third + " " + named, false, desktop);
+        for (int i = 0; i < 3; ++i)
+            h.form->FileList.DisplayNames[static_cast<std::size_t>(i)].clear();
+        const QString before = h.log();
+
+        h.press();
+
+        checkFinished(h);
+        QCOMPARE(h.log(), before + logLine(1, "", " FAIL") + logLine(2, "", " FAIL") +
+                              logLine(3, "", " FAIL") + logLine(4, named, " SUCCESS") +
+                              QStringLiteral("\r\n**Finished**"));
+        // Only the named file was converted; nothing was written for the others.
+        QCOMPARE(h.calls().size(), std::size_t{1});
+        QCOMPARE(h.calls()[0][7], named);
+        const std::string folder = desktop ? h.rig.desktop() : card + "/Music";
+        QVERIFY(!BatchHarness::exists(folder + "/.mp4"));
+        QVERIFY(BatchHarness::exists(folder + "/named.mp4"));
+        QVERIFY(!BatchHarness::exists(h.rig.tempDir() + "/first.mp4"));
+        QCOMPARE(
+            h.batchPauses().mid(desktop ? 0 : 1, 3),
+            (QStringList{nextFile(desktop ? QString()
+                                          : QStringLiteral("Searching the memory card of DS...")),
+                         kFailed, kFailurePause}));
+    }
 }
 
 void TransferBatchTest::emptyListStillFinishes() {

@@ -6,7 +6,8 @@
 // Beside this program: Ondrel.exe and stand_in_converter.exe. Each test copies
 // them into a fresh program folder whose name has spaces, the stand-in as
 // ffmpeg.exe and kdh.exe. ONDREL_TEST_CARD_DRIVE names a drive letter that
-// holds private\ds (the memory card).
+// holds private\ds (the memory card), ONDREL_TEST_SHARE a network share
+// (\\server\share) the tests may write to.
 
 #include "platform/win/WideText.h"
 #include "tests/contract/Check.h"
@@ -95,6 +96,11 @@ public:
             m_card = std::wstring(1, static_cast<wchar_t>(drive[0])) + L":";
         if (!m_card.empty())
             removeTree(m_card + L"\\Music");
+        // Explorer quotes only paths with a space: these take names without one.
+        m_plain = std::wstring(temp) + L"ondrel-e2e-" + std::to_wstring(GetTickCount64());
+        const char* share = std::getenv("ONDREL_TEST_SHARE");
+        if (share != nullptr && *share != '\0')
+            m_share = toWide(share) + L"\\ondrel-e2e-" + std::to_wstring(GetTickCount64());
     }
 
     ~Scene() {
@@ -105,6 +111,9 @@ public:
             CloseHandle(m_process.hThread);
         }
         removeTree(m_root);
+        if (!m_share.empty())
+            removeTree(m_share);
+        removeTree(m_plain);
     }
 
     Scene(const Scene&) = delete;
@@ -113,6 +122,18 @@ public:
     const std::wstring& program() const { return m_program; }
     const std::wstring& temp() const { return m_temp; }
     const std::wstring& card() const { return m_card; }
+    const std::wstring& sources() const { return m_sources; }
+    // A folder on the network share, "" when there is none.
+    const std::wstring& share() {
+        if (!m_share.empty())
+            CreateDirectoryW(m_share.c_str(), nullptr);
+        return m_share;
+    }
+    // A folder whose path holds no space.
+    const std::wstring& plain() {
+        CreateDirectoryW(m_plain.c_str(), nullptr);
+        return m_plain;
+    }
 
     std::wstring source(const std::wstring& name, const std::string& content = "music") {
         const std::wstring path = m_sources + L"\\" + name;
@@ -126,16 +147,18 @@ public:
         return path;
     }
 
-    // Starts the program with that argument text, as the shell does.
-    bool start(const std::wstring& arguments) {
+    // Starts the program with that argument text, as the shell does; from
+    // the program's own folder, or from the one given, as a console may.
+    bool start(const std::wstring& arguments, const std::wstring& currentFolder = L"") {
         SetEnvironmentVariableW(L"TEMP", m_temp.c_str());
         std::wstring line = L"\"" + m_program + L"\\Ondrel.exe\"";
         if (!arguments.empty())
             line += L" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        const std::wstring& folder = currentFolder.empty() ? m_program : currentFolder;
         return CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              m_program.c_str(), &startup, &m_process) != FALSE;
+                              folder.c_str(), &startup, &m_process) != FALSE;
     }
 
     DWORD processId() const { return m_process.dwProcessId; }
@@ -161,6 +184,8 @@ private:
     std::wstring m_temp;
     std::wstring m_sources;
     std::wstring m_card;
+    std::wstring m_plain;
+    std::wstring m_share;
     PROCESS_INFORMATION m_process{};
 };
 
@@ -177,6 +202,26 @@ bool runBatch(HWND main) {
         return false;
     click(start);
     return waitFor([&] { return windowText(start) == L"FINISH"; });
+}
+
+// Runs a batch that must end without an error: START!, then FINISH, and no
+// message box on the way (one that comes is answered and reported).
+bool runBatchWithoutError(Scene& scene, HWND main) {
+    HWND start = control(main, L"Button", L"START!");
+    if (start == nullptr)
+        return false;
+    click(start);
+    std::vector<HWND> boxes;
+    waitFor([&] {
+        boxes = topLevelWindows(scene.processId(), L"Ondrel", L"#32770");
+        return !boxes.empty() || windowText(start) == L"FINISH";
+    });
+    if (!boxes.empty()) {
+        const std::wstring text = answerMessageBox(scene.processId());
+        contract::reportFailure(__FILE__, __LINE__, "message box: " + toUtf8(text));
+        return false;
+    }
+    return windowText(start) == L"FINISH";
 }
 
 void finish(Scene& scene, HWND main) {
@@ -534,5 +579,139 @@ CONTRACT_TEST(e2e_about_disables_the_main_window_and_closes_on_space_and_enter) 
         CHECK(waitFor([&] { return !IsWindow(about) || !IsWindowVisible(about); }));
         CHECK(waitFor([&] { return IsWindowEnabled(main) != FALSE; }));
     }
+    finish(scene, main);
+}
+
+// Explorer hands over network paths without quotes when they hold no space.
+// Each must keep its own name on the card and on the Desktop: with an empty
+// long form all three became "\Music\.mp4", each replacing the one before.
+CONTRACT_TEST(e2e_network_paths_keep_their_names) {
+    for (const bool toDesktop : {false, true}) {
+        Scene scene;
+        if (!toDesktop)
+            needCard(scene);
+        if (scene.share().empty())
+            contract::skip("ONDREL_TEST_SHARE names no network share");
+        storeKdh("1");
+        const std::wstring desktop = knownFolder(FOLDERID_Desktop);
+        const std::wstring out = toDesktop ? desktop : scene.card() + L"\\Music";
+        for (const wchar_t* name : {L"first.mp4", L"second.mp4", L"third.mp4", L".mp4"})
+            DeleteFileW((desktop + L"\\" + name).c_str());
+        const std::wstring album = scene.share() + L"\\Album";
+        CreateDirectoryW(album.c_str(), nullptr);
+        writeFile(album + L"\\first.m4a", "first m4a");
+        writeFile(album + L"\\second.m4a", "second m4a");
+        writeFile(album + L"\\third.mp3", "third mp3");
+        // The folder in another case: the long form gives its stored name,
+        // the share's root stays as written.
+        const std::wstring given = scene.share() + L"\\ALBUM";
+        CHECK(scene.start(given + L"\\first.m4a " + given + L"\\second.m4a " + given +
+                          L"\\third.mp3"));
+        HWND main = scene.mainWindow();
+        CHECK(main != nullptr);
+        if (main == nullptr)
+            return;
+        const std::wstring listing = album + L"\\first.m4a\r\n" + album + L"\\second.m4a\r\n" +
+                                     album + L"\\third.mp3\r\n**Number of file(s): 3";
+        CHECK(waitFor([&] { return logOf(main) == listing; }));
+        CHECK_EQ(toUtf8(logOf(main)), toUtf8(listing));
+        if (toDesktop) {
+            HWND box =
+                control(main, L"Button", L"Do not transfer to DS, output file(s) to the Desktop.");
+            click(box);
+            CHECK(waitFor([&] { return isChecked(box); }));
+        }
+        CHECK(runBatchWithoutError(scene, main));
+        CHECK(logEndsWith(main, L"No. 1: " + album + L"\\first.m4a... SUCCESS\r\nNo. 2: " + album +
+                                    L"\\second.m4a... SUCCESS\r\nNo. 3: " + album +
+                                    L"\\third.mp3... SUCCESS\r\n**Finished**"));
+        CHECK_EQ(readFile(out + L"\\first.mp4"), std::string("first m4a"));
+        CHECK_EQ(readFile(out + L"\\second.mp4"), std::string("second m4a"));
+        CHECK_EQ(readFile(out + L"\\third.mp4"), "converted: " + toUtf8(given + L"\\third.mp3"));
+        CHECK(!fileExists(out + L"\\.mp4"));
+        finish(scene, main);
+        for (const wchar_t* name : {L"first.mp4", L"second.mp4", L"third.mp4", L".mp4"})
+            DeleteFileW((desktop + L"\\" + name).c_str());
+    }
+}
+
+// From a console, names are often given relative to its current folder: they
+// are listed, converted and copied as the full paths they stand for.
+CONTRACT_TEST(e2e_relative_names_become_full_paths) {
+    Scene scene;
+    needCard(scene);
+    storeKdh("1");
+    const std::wstring song = scene.source(L"song.mp3");
+    const std::wstring tune = scene.source(L"rel song.m4a", "rel m4a");
+    CreateDirectoryW((scene.sources() + L"\\sub").c_str(), nullptr);
+    const std::wstring deeper = scene.source(L"sub\\deeper.mp3");
+    CHECK(scene.start(L"song.mp3 \"rel song.m4a\" sub\\deeper.mp3", scene.sources()));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    const std::wstring listing =
+        song + L"\r\n" + tune + L"\r\n" + deeper + L"\r\n**Number of file(s): 3";
+    CHECK(waitFor([&] { return logOf(main) == listing; }));
+    CHECK_EQ(toUtf8(logOf(main)), toUtf8(listing));
+    CHECK(runBatchWithoutError(scene, main));
+    CHECK(logEndsWith(main, L"No. 3: " + deeper + L"... SUCCESS\r\n**Finished**"));
+    CHECK_EQ(scene.converterCalls(),
+             ffmpegLine(scene, song, L"song") + ffmpegLine(scene, deeper, L"deeper"));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\song.mp4"), "converted: " + toUtf8(song));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\rel song.mp4"), std::string("rel m4a"));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\deeper.mp4"), "converted: " + toUtf8(deeper));
+    finish(scene, main);
+}
+
+// Windows takes these names for devices, whatever the case and extension:
+// TEMP\Aux.mp4 is the AUX device, which always "exists" and cannot be
+// removed. Each song arrives under its name with "_" added, in TEMP and on
+// the card, with its own content.
+CONTRACT_TEST(e2e_device_names_arrive_with_an_underscore) {
+    Scene scene;
+    needCard(scene);
+    storeKdh("1");
+    struct Song {
+        std::wstring name, stored;
+        bool quoted;
+    };
+    const std::vector<Song> songs{
+        {L"Aux.mp3", L"Aux_.mp4", false},   {L"nul.mp3", L"nul_.mp4", false},
+        {L"COM1.mp3", L"COM1_.mp4", true},  {L"CON.mp3", L"CON_.mp4", true},
+        {L"LPT1.m4a", L"LPT1_.mp4", false}, {L"com\u00b3.mp3", L"com\u00b3_.mp4", false}};
+    std::wstring arguments;
+    std::wstring listing;
+    std::vector<std::wstring> paths;
+    for (const Song& song : songs) {
+        const std::wstring path = scene.plain() + L"\\" + song.name;
+        writeFile(literalPath(path), "song " + toUtf8(song.name));
+        paths.push_back(path);
+        arguments += (song.quoted ? L"\"" + path + L"\"" : path) + L" ";
+        listing += path + L"\r\n";
+    }
+    CHECK(scene.start(arguments));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    listing += L"**Number of file(s): " + std::to_wstring(songs.size());
+    CHECK(waitFor([&] { return logOf(main) == listing; }));
+    CHECK_EQ(toUtf8(logOf(main)), toUtf8(listing));
+    CHECK(runBatchWithoutError(scene, main));
+    const std::wstring log = logOf(main);
+    for (std::size_t i = 0; i < songs.size(); ++i) {
+        const std::wstring line = L"No. " + std::to_wstring(i + 1) + L": " + paths[i] + L"...";
+        CHECK(log.find(line + L" SUCCESS\r\n") != std::wstring::npos);
+        const std::wstring card = scene.card() + L"\\Music\\" + songs[i].stored;
+        const std::wstring temp = scene.temp() + L"\\" + songs[i].stored;
+        const std::string expected =
+            songs[i].name == L"LPT1.m4a" ? "song LPT1.m4a" : "converted: " + toUtf8(paths[i]);
+        CHECK_EQ(readFile(literalPath(card)), expected);
+        CHECK_EQ(readFile(literalPath(temp)), expected);
+    }
+    // Nothing went to a name Windows reads as a device.
+    CHECK(!fileExists(literalPath(scene.card() + L"\\Music\\Aux.mp4")));
+    CHECK(!fileExists(literalPath(scene.temp() + L"\\Aux.mp4")));
     finish(scene, main);
 }

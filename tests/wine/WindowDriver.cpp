@@ -200,9 +200,20 @@ std::vector<std::wstring> namesIn(const std::wstring& folder) {
     return names;
 }
 
+std::wstring literalPath(const std::wstring& path) {
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\')
+        return L"\\\\?\\" + path;
+    if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' &&
+        path[2] != L'.')
+        return L"\\\\?\\UNC" + path.substr(1);
+    return path;
+}
+
+// Entries are taken by their literal names, so that what a test made under a
+// device's name goes too.
 void removeTree(const std::wstring& folder) {
     for (const std::wstring& name : namesIn(folder)) {
-        const std::wstring path = folder + L"\\" + name;
+        const std::wstring path = literalPath(folder + L"\\" + name);
         const DWORD attributes = GetFileAttributesW(path.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             removeTree(path);

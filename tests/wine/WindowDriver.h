@@ -54,6 +54,10 @@ std::vector<DWORD> processesNamed(const std::wstring& name);
 std::wstring imageOf(DWORD processId);
 
 // Files, for the tests' own scratch folders.
+// The \\?\ form of an absolute path, which Windows takes as written: "Aux.mp3"
+// is then a file, not the AUX device, and a name may end in a dot. Other paths
+// as they are.
+std::wstring literalPath(const std::wstring& path);
 bool fileExists(const std::wstring& path);
 std::string readFile(const std::wstring& path);
 void writeFile(const std::wstring& path, const std::string& bytes);
