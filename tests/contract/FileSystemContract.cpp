@@ -127,6 +127,13 @@ CONTRACT_TEST(folders_asked_about_later_are_told_apart_as_at_once) {
     CHECK(!answer(temp / "none"));
     CHECK(!answer(file + pathSeparator() + "x"));
     CHECK(!answer(std::string()));
+
+    // A card search asks one question after another, batch after batch: every
+    // one of them is answered, rightly, and none loses its thread on the way.
+    int wrong = 0;
+    for (int i = 0; i < 2000; ++i)
+        wrong += answer(i % 2 == 0 ? folder : file) == (i % 2 == 0) ? 0 : 1;
+    CHECK_EQ(wrong, 0);
 }
 
 CONTRACT_TEST(create_folder_makes_one_folder_and_reports_failures) {
