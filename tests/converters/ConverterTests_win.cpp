@@ -132,7 +132,9 @@ Started start(const std::string& line, const Environment& environment) {
     std::wstring wide = toWide(line);
     if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &started.process))
-        contract::reportFailure(__FILE__, __LINE__, "cannot start " + line);
+        contract::reportFailure(__FILE__, __LINE__,
+                                "cannot start " + line + ": " +
+                                    ondrel::platform::win::systemMessage(GetLastError()));
     CloseHandle(errors);
     CloseHandle(input);
     return started;

@@ -11,6 +11,7 @@
 
 #include "platform/win/WideText.h"
 #include "tests/contract/Check.h"
+#include "tests/wine/ShellLinks.h"
 #include "tests/wine/WindowDriver.h"
 
 #include <windows.h>
@@ -25,6 +26,7 @@
 
 namespace {
 
+using namespace shelllinks;
 using namespace windowdriver;
 using ondrel::platform::win::toUtf8;
 using ondrel::platform::win::toWide;
@@ -251,45 +253,6 @@ std::string kdhLine(const Scene& scene, const std::wstring& source, const std::w
 void needCard(const Scene& scene) {
     if (scene.card().empty())
         contract::skip("ONDREL_TEST_CARD_DRIVE names no memory card drive");
-}
-
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    ~ComScope() { CoUninitialize(); }
-};
-
-struct Shortcut {
-    bool read = false;
-    std::wstring target;
-    std::wstring workingFolder;
-    std::wstring description;
-};
-
-Shortcut readShortcut(const std::wstring& path) {
-    ComScope com;
-    Shortcut result;
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
-        return result;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
-            wchar_t text[MAX_PATH * 4] = {};
-            result.read = true;
-            if (SUCCEEDED(link->GetPath(text, MAX_PATH * 4, nullptr, SLGP_RAWPATH)))
-                result.target = text;
-            text[0] = L'\0';
-            if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH * 4)))
-                result.workingFolder = text;
-            text[0] = L'\0';
-            if (SUCCEEDED(link->GetDescription(text, MAX_PATH * 4)))
-                result.description = text;
-        }
-        file->Release();
-    }
-    link->Release();
-    return result;
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include "platform/win/WideText.h"
 #include "tests/contract/Check.h"
+#include "tests/wine/ShellLinks.h"
 #include "tests/wine/WindowDriver.h"
 
 #include <windows.h>
@@ -27,6 +28,7 @@
 
 namespace {
 
+using namespace shelllinks;
 using namespace windowdriver;
 using ondrel::platform::win::toUtf8;
 using ondrel::platform::win::toWide;
@@ -162,63 +164,6 @@ std::vector<UninstallEntry> ondrelEntries() {
 void uninstallLeftovers() {
     for (const UninstallEntry& entry : ondrelEntries())
         run(L"msiexec.exe /x " + entry.productCode + L" /qn");
-}
-
-// --- shortcuts ---------------------------------------------------------------------------
-
-struct ComScope {
-    ComScope() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-    ~ComScope() { CoUninitialize(); }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-};
-
-struct Shortcut {
-    std::wstring target;
-    std::wstring workingFolder;
-};
-
-Shortcut readShortcut(const std::wstring& path) {
-    ComScope com;
-    Shortcut result;
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
-        return result;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
-            wchar_t text[MAX_PATH * 4] = {};
-            if (SUCCEEDED(link->GetPath(text, MAX_PATH * 4, nullptr, SLGP_RAWPATH)))
-                result.target = text;
-            text[0] = L'\0';
-            if (SUCCEEDED(link->GetWorkingDirectory(text, MAX_PATH * 4)))
-                result.workingFolder = text;
-        }
-        file->Release();
-    }
-    link->Release();
-    return result;
-}
-
-// Ondrel.lnk as the Setting window makes it: target and working folder.
-bool writeShortcut(const std::wstring& path, const std::wstring& program) {
-    ComScope com;
-    IShellLinkW* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link))))
-        return false;
-    bool saved = false;
-    link->SetDescription(L"");
-    link->SetWorkingDirectory(program.c_str());
-    link->SetPath((program + L"\\Ondrel.exe").c_str());
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        saved = SUCCEEDED(file->Save(path.c_str(), TRUE));
-        file->Release();
-    }
-    link->Release();
-    return saved;
 }
 
 // --- what an install leaves ----------------------------------------------------------------
