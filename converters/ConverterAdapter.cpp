@@ -6,6 +6,8 @@
 #include "converters/SupervisedChild.h"
 #include "converters/Words.h"
 
+#include "platform/PathStyle.h"
+
 #include <stdexcept>
 
 namespace ondrel::converters {
@@ -47,10 +49,15 @@ int ConverterAdapter::run(const std::vector<std::string>& arguments, const std::
                << m_form.usage() << '\n';
         return kUsageError;
     }
+    // A song may carry a name Windows otherwise opens as a device ("Aux.mp3"
+    // from a network share); the source is read under the spelling that names
+    // the file itself. The output's name is the program's own, already one
+    // Windows stores.
+    const std::string source = platform::literalPath(paths->source);
 
     // ffmpeg would read the file while it replaces it, and the user's file
     // would become its own conversion.
-    if (sameFile(paths->source, paths->output)) {
+    if (sameFile(source, paths->output)) {
         errors << name << ": the output " << paths->output
                << " is the same file as the source; nothing written\n";
         return 1;
@@ -64,7 +71,7 @@ int ConverterAdapter::run(const std::vector<std::string>& arguments, const std::
                << '\n';
 
     // A FIFO or a device would have ffmpeg wait or read for ever.
-    const std::string problem = sourceProblem(paths->source);
+    const std::string problem = sourceProblem(source);
     if (!problem.empty()) {
         errors << name << ": cannot convert " << paths->source << ": " << problem
                << "; no output written\n";
@@ -84,7 +91,7 @@ int ConverterAdapter::run(const std::vector<std::string>& arguments, const std::
         PartialOutput output(paths->output);
 
         std::vector<std::string> command{*ffmpeg};
-        for (std::string& argument : translate(*paths, output.writerPath()))
+        for (std::string& argument : translate({source, paths->output}, output.writerPath()))
             command.push_back(std::move(argument));
 
         const SupervisedChild::Outcome outcome = child.run(*ffmpeg, command);

@@ -19,6 +19,12 @@ bool isPathSeparator(char c);
 // that has none (a relative one). The long-name walk starts after it.
 std::size_t rootLength(const std::string& path);
 
+// The path spelled so that the system opens exactly the file it names: on
+// Windows, a path whose last component is a device's name ("Aux.mp3") or
+// whose components end in a dot or a space goes in its "\\?\" form, "." and
+// ".." resolved first; any other path, and every path on POSIX, as given.
+std::string literalPath(const std::string& path);
+
 // File name of the program itself: "Ondrel" on POSIX, "Ondrel.exe" on Windows.
 std::string programFileName();
 

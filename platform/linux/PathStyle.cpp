@@ -18,6 +18,11 @@ std::size_t rootLength(const std::string& path) {
     return !path.empty() && path.front() == '/' ? 1 : 0;
 }
 
+// POSIX opens every name as written.
+std::string literalPath(const std::string& path) {
+    return path;
+}
+
 std::string programFileName() {
     return "Ondrel";
 }

@@ -2,6 +2,8 @@
 
 #include "platform/PathText.h"
 
+#include <vector>
+
 namespace ondrel::platform {
 
 char pathSeparator() {
@@ -66,6 +68,57 @@ std::size_t rootLength(const std::string& path) {
     if (isUncWord(path, 4))
         return shareEnd(path, 8);
     return componentEnd(path, 4);
+}
+
+namespace {
+
+bool endsInDotOrSpace(const std::string& component) {
+    return !component.empty() && (component.back() == '.' || component.back() == ' ');
+}
+
+} // namespace
+
+// Win32 takes a last component named as a device ("Aux.mp3") for the device,
+// and drops dots and spaces at the end of a component ("song. " opens
+// "song"); names like these come from network shares and volumes written
+// elsewhere. Such a path goes in the "\\?\" form, which names exactly what is
+// written, with "." and ".." resolved first as Win32 resolves them, since that
+// form would take them literally. Any other path goes as given.
+std::string literalPath(const std::string& path) {
+    const bool drive = driveRootAt(path, 0) != 0;
+    const bool network = path.size() >= 3 && isPathSeparator(path[0]) && isPathSeparator(path[1]) &&
+                         path[2] != '?' && path[2] != '.';
+    const std::size_t root = drive || network ? rootLength(path) : 0;
+    if (root == 0)
+        return path;
+    std::vector<std::string> components;
+    bool readOtherwise = false;
+    std::size_t start = root;
+    while (start <= path.size()) {
+        std::size_t end = start;
+        while (end < path.size() && !isPathSeparator(path[end]))
+            ++end;
+        const std::string component = path.substr(start, end - start);
+        if (component == "..") {
+            if (!components.empty())
+                components.pop_back();
+        } else if (!component.empty() && component != ".") {
+            readOtherwise = readOtherwise || endsInDotOrSpace(component);
+            components.push_back(component);
+        }
+        start = end + 1;
+    }
+    if (!readOtherwise && (components.empty() || !isDeviceName(components.back())))
+        return path;
+    std::string literal =
+        drive ? "\\\\?\\" + path.substr(0, 2) : "\\\\?\\UNC\\" + path.substr(2, root - 3);
+    for (const std::string& component : components)
+        literal += '\\' + component;
+    for (char& c : literal) {
+        if (c == '/')
+            c = '\\';
+    }
+    return literal;
 }
 
 std::string programFileName() {

@@ -37,52 +37,9 @@ std::string withoutDrivePrefix(const std::string& path) {
     return drivePrefix ? path.substr(2) : path;
 }
 
-bool endsInDotOrSpace(const std::string& component) {
-    return !component.empty() && (component.back() == '.' || component.back() == ' ');
-}
-
-// The path as Win32 is to read it. Win32 takes a last component named as a
-// device ("Aux.mp3") for the device, and drops dots and spaces at the end of
-// a component ("song. " opens "song"); names like these come from network
-// shares and volumes written elsewhere. Such a path goes in the "\\?\" form,
-// which names exactly what is written, with "." and ".." resolved first as
-// Win32 resolves them, since that form would take them literally. Any other
-// path goes as given.
+// The path as Win32 is to read it (see literalPath).
 std::wstring systemPath(const std::string& path) {
-    const bool drive = path.size() >= 3 && path[1] == ':' && isPathSeparator(path[2]);
-    const bool network = path.size() >= 3 && isPathSeparator(path[0]) && isPathSeparator(path[1]) &&
-                         path[2] != '?' && path[2] != '.';
-    const std::size_t root = drive || network ? rootLength(path) : 0;
-    if (root == 0)
-        return toWide(path);
-    std::vector<std::string> components;
-    bool readOtherwise = false;
-    std::size_t start = root;
-    while (start <= path.size()) {
-        std::size_t end = start;
-        while (end < path.size() && !isPathSeparator(path[end]))
-            ++end;
-        const std::string component = path.substr(start, end - start);
-        if (component == "..") {
-            if (!components.empty())
-                components.pop_back();
-        } else if (!component.empty() && component != ".") {
-            readOtherwise = readOtherwise || endsInDotOrSpace(component);
-            components.push_back(component);
-        }
-        start = end + 1;
-    }
-    if (!readOtherwise && (components.empty() || !isDeviceName(components.back())))
-        return toWide(path);
-    std::string literal =
-        drive ? "\\\\?\\" + path.substr(0, 2) : "\\\\?\\UNC\\" + path.substr(2, root - 3);
-    for (const std::string& component : components)
-        literal += '\\' + component;
-    for (char& c : literal) {
-        if (c == '/')
-            c = '\\';
-    }
-    return toWide(literal);
+    return toWide(literalPath(path));
 }
 
 DWORD attributesOf(const std::string& path) {

@@ -40,3 +40,21 @@ CONTRACT_TEST(win_files_the_program_makes_take_no_device_name) {
     CHECK_EQ(cardFileName("lpt1.mp4"), std::string("lpt1_.mp4"));
     CHECK_EQ(cardFileName("J\xc3\xbcrgen.mp4"), std::string("J\xc3\xbcrgen.mp4"));
 }
+
+// What Win32 would open as a device or under a trimmed name is spelled in
+// the "\\?\" form, which opens exactly the written name; that form takes "."
+// and ".." literally, so they are resolved first. Anything else stays as it
+// was given.
+CONTRACT_TEST(win_literal_form_only_where_win32_would_misread_the_name) {
+    using ondrel::platform::literalPath;
+    CHECK_EQ(literalPath("C:\\Music\\Aux.mp3"), std::string("\\\\?\\C:\\Music\\Aux.mp3"));
+    CHECK_EQ(literalPath("c:/Music/./old/../nul.m4a"), std::string("\\\\?\\c:\\Music\\nul.m4a"));
+    CHECK_EQ(literalPath("\\\\nas\\music\\COM1.mp3"),
+             std::string("\\\\?\\UNC\\nas\\music\\COM1.mp3"));
+    CHECK_EQ(literalPath("D:\\shared. \\song.mp3"), std::string("\\\\?\\D:\\shared. \\song.mp3"));
+    CHECK_EQ(literalPath("D:\\Music\\song. "), std::string("\\\\?\\D:\\Music\\song. "));
+    for (const char* path :
+         {"C:\\Music\\song.mp3", "C:\\Music\\..\\song.mp3", "C:/Music/Aux_.mp3", "Aux.mp3",
+          "Music\\Aux.mp3", "\\\\?\\C:\\Music\\Aux.mp3", "\\\\.\\NUL", "C:\\Aux.mp3\\song.mp3", ""})
+        CHECK_EQ(literalPath(path), std::string(path));
+}

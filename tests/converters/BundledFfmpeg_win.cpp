@@ -44,6 +44,13 @@ bool looksLikeMp4(const std::string& bytes) {
     return bytes.size() > 1024 && bytes.compare(4, 4, "ftyp") == 0;
 }
 
+// The name a song's result has on the card and in TEMP: its base name, with
+// "_" added where Windows would take it for a device (only "Aux" here).
+std::string storedName(const std::string& source) {
+    const std::string base = baseName(source);
+    return (base == "Aux" ? base + "_" : base) + ".mp4";
+}
+
 // One batch of these songs in that mode onto the card: each logged " SUCCESS"
 // in order, and each left as an MP4 on the card, the same bytes as its
 // TempFile.
@@ -52,7 +59,7 @@ void convertOntoTheCard(const std::vector<std::string>& sources, bool kdh) {
     std::string expectedLog;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         CHECK(exists(sources[i]));
-        CHECK(!exists(batch.card() + "\\Music\\" + baseName(sources[i]) + ".mp4"));
+        CHECK(!exists(batch.card() + "\\Music\\" + storedName(sources[i])));
         expectedLog += "\r\nNo. " + std::to_string(i + 1) + ": " + sources[i] + "... SUCCESS";
     }
     expectedLog += "\r\n**Finished**";
@@ -67,7 +74,7 @@ void convertOntoTheCard(const std::vector<std::string>& sources, bool kdh) {
         std::cout << "  the log:" << log << std::endl;
     CHECK(contains(log, expectedLog));
     for (const std::string& source : sources) {
-        const std::string name = baseName(source) + ".mp4";
+        const std::string name = storedName(source);
         const std::string result = readFile(batch.card() + "\\Music\\" + name);
         CHECK(looksLikeMp4(result));
         CHECK(result == readFile(batch.temp() + "\\" + name));
@@ -116,6 +123,12 @@ CONTRACT_TEST(bundled_flac_ogg_and_wma_in_one_batch) {
     convertOntoTheCard(
         {media("chanson d'\u00e9t\u00e9.flac"), media("ogg song.ogg"), media("wma song.wma")},
         false);
+}
+
+// "Aux.mp3" as it may come from a network share: FFmpeg reads the file, not
+// the AUX device, and the result is stored as "Aux_.mp4".
+CONTRACT_TEST(bundled_song_named_as_a_device) {
+    convertOntoTheCard({media("Aux.mp3")}, false);
 }
 
 CONTRACT_TEST(bundled_closing_during_a_long_conversion) {

@@ -11,6 +11,7 @@
 #include "converters/SupervisedChild.h"
 #include "converters/WideText_win.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -272,6 +273,33 @@ CONTRACT_TEST(win_converter_awkward_names) {
     CHECK_EQ(finished.exitCode, 0UL);
     CHECK(exists(output));
     checkTranslation(ondrel::converters::defaultModeAdapter(), environment.log, source, output);
+}
+
+// A song whose name Windows would take for a device (written on a network
+// share or a card from another system) is read as the file it is: FFmpeg
+// gets its literal "\\?\" form, never the AUX or NUL device. The output name
+// is the program's own and goes as given.
+CONTRACT_TEST(win_converter_source_named_as_a_device) {
+    const std::string program = programFolder();
+    const std::string media = freshFolder("music");
+    const std::string out = freshFolder("temp");
+    for (const std::string& name : {std::string("Aux.mp3"), std::string("nul.m4a")}) {
+        const std::string source = media + "\\" + name;
+        const std::string output = out + "\\" + name.substr(0, 3) + "_.mp4";
+        writeFile("\\\\?\\" + source, "sound");
+        CHECK_EQ(readFile("\\\\?\\" + source), std::string("sound"));
+        Environment environment;
+        environment.log = out + "\\log of " + name + ".txt";
+        const Finished finished =
+            run(programCommandLine(program + "\\ffmpeg.exe", kDefaultOptions, source, output),
+                environment);
+        CHECK_EQ(finished.exitCode, 0UL);
+        CHECK_EQ(finished.errors, std::string());
+        CHECK_EQ(readFile(output), std::string("converted by the stand-in"));
+        const std::vector<std::string> arguments = logged(environment.log, "arg");
+        CHECK(std::find(arguments.begin(), arguments.end(), "file:\\\\?\\" + source) !=
+              arguments.end());
+    }
 }
 
 // The quoting of the start itself, with what program paths cannot hold:
