@@ -14,22 +14,11 @@ set -u
 
 build=$(cd "${1:-build}" && pwd)
 
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-
-for tool in desktop-file-validate appstreamcli Xvfb xdpyinfo xdotool ffmpeg identify; do
-    command -v "$tool" >/dev/null ||
-        skip "$tool is missing (packages: desktop-file-utils appstream xvfb x11-utils xdotool" \
-            "ffmpeg imagemagick)"
-done
-for program in Ondrel ffmpeg.exe kdh.exe contract_tests record_args; do
-    if [ ! -x "$build/bin/$program" ]; then
-        echo "FAIL: $build/bin/$program is not built"
-        exit 1
-    fi
-done
+# shellcheck source=tests/scripts/needs.sh
+source "$(dirname "${BASH_SOURCE[0]}")/needs.sh"
+need_tools "desktop-file-utils appstream xvfb x11-utils xdotool ffmpeg imagemagick" \
+    desktop-file-validate appstreamcli Xvfb xdpyinfo xdotool ffmpeg identify
+need_built "$build/bin" Ondrel ffmpeg.exe kdh.exe contract_tests record_args
 
 work=$(mktemp -d /tmp/ondrel-desktop.XXXXXX)
 pids=()

@@ -15,24 +15,14 @@ build=$(cd "${1:-build}" && pwd)
 program_dir=${ONDREL_E2E_PROGRAM_DIR:-$build/bin}
 runs=${ONDREL_E2E_RUNS:-default kdh desktop}
 
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
+# shellcheck source=tests/scripts/needs.sh
+source "$(dirname "${BASH_SOURCE[0]}")/needs.sh"
 
 if [ -z "${ONDREL_E2E_NAMESPACE:-}" ]; then
-    [ "$(id -u)" -eq 0 ] || skip "mounting a card needs root"
-    for tool in Xvfb xdpyinfo xdotool ffmpeg ffprobe unshare; do
-        command -v "$tool" >/dev/null ||
-            skip "$tool is missing (packages: xvfb x11-utils xdotool ffmpeg)"
-    done
-    for program in Ondrel ffmpeg.exe kdh.exe; do
-        if [ ! -x "$program_dir/$program" ]; then
-            echo "FAIL: $program_dir/$program is not built"
-            exit 1
-        fi
-    done
-    unshare -m --propagation private true 2>/dev/null || skip "no private mount namespace here"
+    need_root "mounting a card"
+    need_tools "xvfb x11-utils xdotool ffmpeg util-linux" Xvfb xdpyinfo xdotool ffmpeg ffprobe unshare
+    need_built "$program_dir" Ondrel ffmpeg.exe kdh.exe
+    need_mount_namespace
     # Everything else runs where our mounts are private and end with us.
     ONDREL_E2E_NAMESPACE=1 exec unshare -m --propagation private bash "$0" "$build"
 fi

@@ -10,11 +10,12 @@ build=$(cd "$build" && pwd)
 program="$build/bin/test_fat_card_batch"
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "mounting a card needs root"
-command -v unshare >/dev/null || skip "unshare (util-linux) is missing"
-[ -x "$program" ] || { echo "FAIL: $program is not built"; exit 1; }
-unshare -m --propagation private true 2>/dev/null || skip "no private mount namespace here"
+# shellcheck source=tests/scripts/needs.sh
+source "$(dirname "${BASH_SOURCE[0]}")/needs.sh"
+need_root "mounting a card"
+need_tools util-linux unshare
+need_built "$build/bin" test_fat_card_batch
+need_mount_namespace
 # shellcheck source=tests/scripts/fat.sh
 source "$scripts/fat.sh"
 if reason=$(fat_missing); then skip "$reason"; fi

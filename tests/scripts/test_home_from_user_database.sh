@@ -13,15 +13,12 @@ build=${1:?usage: test_home_from_user_database.sh <build folder>}
 build=$(cd "$build" && pwd)
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "a user database of its own needs root"
-for tool in Xvfb xdotool xdpyinfo unshare; do
-    command -v "$tool" >/dev/null || skip "$tool is missing (packages: xvfb xdotool x11-utils)"
-done
-for program in Ondrel fake_converter; do
-    [ -x "$build/bin/$program" ] || { echo "FAIL: $build/bin/$program is not built"; exit 1; }
-done
-unshare -m --propagation private true 2>/dev/null || skip "no private mount namespace here"
+# shellcheck source=tests/scripts/needs.sh
+source "$(dirname "${BASH_SOURCE[0]}")/needs.sh"
+need_root "a user database of its own"
+need_tools "xvfb xdotool x11-utils util-linux" Xvfb xdotool xdpyinfo unshare
+need_built "$build/bin" Ondrel fake_converter
+need_mount_namespace
 grep -q '^passwd:[[:space:]]*files' /etc/nsswitch.conf 2>/dev/null ||
     skip "the user database is not read from /etc/passwd first"
 

@@ -12,14 +12,10 @@ build=${1:?usage: test_killed_during_conversion.sh <build folder>}
 build=$(cd "$build" && pwd)
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-skip() { echo "SKIP: $*"; exit 77; }
-for tool in Xvfb xdotool xdpyinfo ffmpeg pgrep; do
-    command -v "$tool" >/dev/null ||
-        skip "$tool is missing (packages: xvfb xdotool x11-utils ffmpeg procps)"
-done
-for program in Ondrel ffmpeg.exe kdh.exe; do
-    [ -x "$build/bin/$program" ] || { echo "FAIL: $build/bin/$program is not built"; exit 1; }
-done
+# shellcheck source=tests/scripts/needs.sh
+source "$(dirname "${BASH_SOURCE[0]}")/needs.sh"
+need_tools "xvfb xdotool x11-utils ffmpeg procps" Xvfb xdotool xdpyinfo ffmpeg pgrep
+need_built "$build/bin" Ondrel ffmpeg.exe kdh.exe
 
 # shellcheck source=tests/scripts/environment.sh
 source "$scripts/environment.sh"

@@ -11,10 +11,11 @@ program="$build/bin/test_shared_temp_batch"
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 other=ondrel-other
 
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "making a second user needs root"
-command -v setpriv >/dev/null || skip "setpriv (util-linux) is missing"
-[ -x "$program" ] || { echo "FAIL: $program is not built"; exit 1; }
+# shellcheck source=tests/scripts/needs.sh
+source "$(dirname "${BASH_SOURCE[0]}")/needs.sh"
+need_root "making a second user"
+need_tools util-linux setpriv
+need_built "$build/bin" test_shared_temp_batch
 if ! id -u "$other" >/dev/null 2>&1; then
     command -v useradd >/dev/null || skip "useradd (passwd) is missing"
     # Another test may be making it at the same moment: what counts is that it exists.

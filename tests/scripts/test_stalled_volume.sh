@@ -15,16 +15,13 @@ build=${1:?usage: test_stalled_volume.sh <build folder>}
 build=$(cd "$build" && pwd)
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-skip() { echo "SKIP: $*"; exit 77; }
-[ "$(id -u)" -eq 0 ] || skip "mounting volumes needs root"
-for tool in Xvfb xdotool openbox wmctrl xdpyinfo unshare; do
-    command -v "$tool" >/dev/null ||
-        skip "$tool is missing (packages: xvfb xdotool openbox wmctrl x11-utils util-linux)"
-done
-for program in Ondrel fake_converter; do
-    [ -x "$build/bin/$program" ] || { echo "FAIL: $build/bin/$program is not built"; exit 1; }
-done
-unshare -m --propagation private true 2>/dev/null || skip "no private mount namespace here"
+# shellcheck source=tests/scripts/needs.sh
+source "$(dirname "${BASH_SOURCE[0]}")/needs.sh"
+need_root "mounting volumes"
+need_tools "xvfb xdotool openbox wmctrl x11-utils util-linux" \
+    Xvfb xdotool openbox wmctrl xdpyinfo unshare
+need_built "$build/bin" Ondrel fake_converter
+need_mount_namespace
 # shellcheck source=tests/scripts/fat.sh
 source "$scripts/fat.sh"
 if reason=$(fat_missing); then
