@@ -32,8 +32,8 @@ bool copiesIntoTemp(const std::string& paths, const std::string& tempDir) {
 // not know.
 std::string placeOf(const platform::PlatformError& error, const FailureContext& context) {
     const std::string& operation = error.operation();
-    if (operation == "RemoveStaleFile" || operation == "PrivateTempFolder" ||
-        operation == "TemporaryFolder" || operation == "ClaimFile")
+    if (operation == "CreateFreeFile" || operation == "PrivateTempFolder" ||
+        operation == "TemporaryFolder")
         return "The temporary folder cannot be used.";
     if (operation == "CreateFolder" || operation == "MusicFolder")
         return "The Music folder cannot be created on the memory card.";

@@ -105,14 +105,28 @@ public:
     std::string LookupEntryName(const std::string& path) override {
         return m_inner.LookupEntryName(path);
     }
-    bool RemoveStaleFile(const std::string& path) override {
-        return timed([&] { return m_inner.RemoveStaleFile(path); });
-    }
     bool sameFile(const std::string& first, const std::string& second) const override {
         return timed([&] { return m_inner.sameFile(first, second); });
     }
     bool isOwnFile(const std::string& path) const override {
         return timed([&] { return m_inner.isOwnFile(path); });
+    }
+    std::string createFreeFile(const std::function<std::string(int)>& candidate,
+                               int count) override {
+        return timed([&] { return m_inner.createFreeFile(candidate, count); });
+    }
+    std::uint64_t ownFileSize(const std::string& path) const override {
+        return timed([&] { return m_inner.ownFileSize(path); });
+    }
+    void removeEmptyOwnFile(const std::string& path) override {
+        timed([&] {
+            m_inner.removeEmptyOwnFile(path);
+            return 0;
+        });
+    }
+    std::string readFileBytes(const std::string& path, std::uint64_t offset,
+                              std::size_t length) const override {
+        return timed([&] { return m_inner.readFileBytes(path, offset, length); });
     }
     bool copyOwnFile(const std::string& source, const std::string& destination) override {
         return timedCopy([&] { return m_inner.copyOwnFile(source, destination); });
@@ -131,9 +145,6 @@ public:
     }
     std::string temporaryFolderProblem(const std::string& path) const override {
         return m_inner.temporaryFolderProblem(path);
-    }
-    std::unique_ptr<ondrel::platform::FileClaim> claimFile(const std::string& path) override {
-        return timed([&] { return m_inner.claimFile(path); });
     }
 
     mutable double milliseconds = 0;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "platform/FileClaim.h"
-
+#include <cstddef>
+#include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 
 namespace ondrel::platform {
@@ -40,13 +39,6 @@ public:
     // on a case-insensitive volume the stored spelling. "" when it is missing.
     virtual std::string LookupEntryName(const std::string& path) = 0;
 
-    // Removes a file of this user's left from an earlier run (a link itself,
-    // not its target), so that the name is free. False, touching nothing, when
-    // the name is taken by what is not such a file: another user's file (in a
-    // shared temporary folder) or a folder. Nothing to remove is no error; a
-    // removal that fails throws.
-    virtual bool RemoveStaleFile(const std::string& path) = 0;
-
     // Whether both paths name one existing file, links and ".." resolved by the
     // system: device and inode, or on Windows volume and file index.
     virtual bool sameFile(const std::string& first, const std::string& second) const = 0;
@@ -55,6 +47,28 @@ public:
     // with no other name, that belongs to the user. In a shared temporary
     // folder another user's file under the same name never passes.
     virtual bool isOwnFile(const std::string& path) const = 0;
+
+    // Makes an empty file under the first of candidate(1), candidate(2) ...
+    // candidate(count) that names nothing at the moment it is made, so that
+    // the name is this process's own: nothing that stood anywhere is replaced,
+    // and nothing else can take the name meanwhile. All candidates lie in one
+    // folder. Returns the path made; "" when every candidate is taken. Throws
+    // when the folder takes no file.
+    virtual std::string createFreeFile(const std::function<std::string(int)>& candidate,
+                                       int count) = 0;
+
+    // The size of a file that isOwnFile; 0 for anything else.
+    virtual std::uint64_t ownFileSize(const std::string& path) const = 0;
+
+    // Removes the file when it isOwnFile and empty (a name made by
+    // createFreeFile that nothing was written under); anything else stays.
+    // Never fails.
+    virtual void removeEmptyOwnFile(const std::string& path) = 0;
+
+    // Up to length bytes of the file from offset on: fewer at its end, ""
+    // past it, or when it cannot be read as a regular file. Never fails.
+    virtual std::string readFileBytes(const std::string& path, std::uint64_t offset,
+                                      std::size_t length) const = 0;
 
     // CopyFile with overwrite from a file that must be isOwnFile, judged on
     // the file opened, so that nothing can be put in its place in between.
@@ -85,13 +99,6 @@ public:
     // "" when the path is a full path of a folder this user can make files in;
     // otherwise why not. Never fails.
     virtual std::string temporaryFolderProblem(const std::string& path) const = 0;
-
-    // Takes the name for this process (the file's folder and its name,
-    // however spelled); nullptr when another running Ondrel of this user
-    // holds it. Where another user has taken what claims are kept in, the
-    // claim holds nothing. Throws PlatformError when the user's own place for
-    // claims fails.
-    virtual std::unique_ptr<FileClaim> claimFile(const std::string& path) = 0;
 };
 
 } // namespace ondrel::platform

@@ -11,6 +11,7 @@
 #include "transfer/BatchWindow.h"
 #include "transfer/CardLocator.h"
 #include "transfer/ConverterRunner.h"
+#include "transfer/Mp4SoundCheck.h"
 
 namespace ondrel {
 
@@ -22,11 +23,11 @@ const char* const kQuoteInFolder =
     "Its name holds a double quote (\"), which a converter's command line cannot carry. "
     "Please use a folder without one.";
 
-// Past this many songs of one name on the Desktop, the next one fails.
-constexpr int kDesktopNames = 9999;
+// Past this many songs of one name in one folder, the next one fails.
+constexpr int kFreeNames = 9999;
 
-// The Desktop name of the n-th try: "song.mp4", then "song (2).mp4" and so on,
-// as a browser names a download whose name is taken.
+// The name of the n-th try: "song.mp4", then "song (2).mp4" and so on, as a
+// browser names a download whose name is taken.
 std::string numberedName(const std::string& path, int n) {
     if (n == 1)
         return path;
@@ -36,6 +37,14 @@ std::string numberedName(const std::string& path, int n) {
         path.compare(path.size() - extension.size(), extension.size(), extension) == 0;
     const std::size_t cut = hasExtension ? path.size() - extension.size() : path.size();
     return path.substr(0, cut) + " (" + std::to_string(n) + ")" + path.substr(cut);
+}
+
+// The last component of a path the program made.
+std::string lastComponent(const std::string& path) {
+    std::size_t cut = path.size();
+    while (cut > 0 && !platform::isPathSeparator(path[cut - 1]))
+        --cut;
+    return path.substr(cut);
 }
 
 } // namespace
@@ -92,7 +101,7 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
 
     // The temporary name follows the path as given, the destination the long form.
     const std::string SourceExt = fileSystem.GetExtensionName(source);
-    const std::string TempFile =
+    const std::string tempName =
         m_window.tempDir() + sep + platform::localFileName(fileSystem.GetBaseName(source) + ".mp4");
     const std::string DestFile = destinationFile(displayName, cardRoot);
 
@@ -100,37 +109,33 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
 
     // An entry without a display name was not found as given; its result
     // would be named ".mp4" and replace that of every other such entry. It
-    // fails alone: nothing is claimed, removed, copied or converted for it.
+    // fails alone: nothing is made, copied or converted for it.
     const bool nameless = displayName.empty();
 
-    // Another Ondrel of this user may be working on a file of the same name:
-    // what stands under it is then its work in progress, not a leftover.
-    std::unique_ptr<platform::FileClaim> claim;
-    if (!nameless)
-        claim = fileSystem.claimFile(TempFile);
-    while (!nameless && !claim) {
-        setStatus("Converting the music file for DS...");
-        if (!refresh())
-            return false;
-        claim = fileSystem.claimFile(TempFile);
+    // The temporary folder may be the user's own (the Desktop, say) or shared
+    // with other users and other running Ondrels: what stands there under the
+    // song's name is not ours to replace, and would pass for this file's
+    // output if the conversion failed. The file gets a name nothing had, made
+    // empty first, as a download does: "song.mp4", else "song (2).mp4" ...
+    std::string TempFile;
+    if (!nameless) {
+        TempFile = fileSystem.createFreeFile(
+            [&tempName](int n) { return numberedName(tempName, n); }, kFreeNames);
     }
 
-    // Whether the file counts as done is judged by TempFile alone, so one left
-    // from an earlier run or an earlier file of this batch must not stand in
-    // for this file's own output. The source itself may lie there, as the
-    // system sees it, however the two paths are spelled.
-    const bool sourceIsTempFile =
-        !nameless && fileSystem.sameFile(source, TempFile) && fileSystem.isOwnFile(TempFile);
-    // False when the name is taken by another user's file or a folder: this
-    // file's output cannot be put there.
-    const bool nameFree = !nameless && (sourceIsTempFile || fileSystem.RemoveStaleFile(TempFile));
-
     bool attempted = false;
-    if (nameFree) {
+    if (!TempFile.empty()) {
         // An entry that may not be the file given takes the road of a quote in
         // a path, the next branch's refusal: copying it could copy another file.
-        if ((SourceExt == "m4a" || SourceExt == "M4A") && !m_window.kdhOption().isChecked() &&
-            !platform::mayNameAnotherFile(source)) {
+        const bool passThrough = (SourceExt == "m4a" || SourceExt == "M4A") &&
+                                 !m_window.kdhOption().isChecked() &&
+                                 !platform::mayNameAnotherFile(source);
+        // Only what the card plays goes there as it is; any other ".m4a"
+        // (Apple Lossless, a text file, nothing) is converted as any song is.
+        if (passThrough &&
+            holdsAacInMp4([&fileSystem, &source](std::uint64_t offset, std::size_t length) {
+                return fileSystem.readFileBytes(source, offset, length);
+            })) {
             // A source that is no longer a file fails alone, as with a converter.
             attempted = fileSystem.copyReadableFile(source, TempFile);
         } else if (ConverterRunner::reachesConverterIntact(source) &&
@@ -145,21 +150,24 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
             attempted = true;
         }
     }
-    // In a shared TEMP another user may have put a file under the name
-    // meanwhile: only a file of the user's own counts.
-    bool produced = attempted && fileSystem.isOwnFile(TempFile);
+    // The name was made empty: only what was written under it counts, and in
+    // a shared folder only a file of the user's own.
+    bool produced = attempted && fileSystem.ownFileSize(TempFile) > 0;
 
+    std::string failure = "Failed to convert the music file.";
     if (produced) {
         setStatus("Transferring the music file to DS...");
         if (!refresh())
             return false;
         // Judged again on the file read: nothing may take its place in between.
-        produced = deliver(TempFile, DestFile);
+        produced = deliver(TempFile, DestFile, failure);
     }
     if (produced) {
         m_window.appendLog(" SUCCESS");
     } else {
-        setStatus("Failed to convert the music file.");
+        // A name that nothing was written under is given back.
+        fileSystem.removeEmptyOwnFile(TempFile);
+        setStatus(failure);
         if (!refresh())
             return false;
         m_window.appendLog(" FAIL");
@@ -182,15 +190,41 @@ void TransferBatch::refuseWhatEveryFileWouldFailIn() {
         throw platform::PlatformError("TemporaryFolder", temp, problem);
 }
 
-bool TransferBatch::deliver(const std::string& tempFile, const std::string& destFile) {
+bool TransferBatch::deliver(const std::string& tempFile, const std::string& destFile,
+                            std::string& failure) {
     platform::FileSystem& fileSystem = m_services.fileSystem;
-    if (!m_window.desktopOption().isChecked())
-        return fileSystem.copyOwnFile(tempFile, destFile);
-    // The card's Music folder is ours to replace in; the Desktop is the
-    // user's, and what stands there under the song's name stays.
-    const std::string taken = fileSystem.copyOwnFileToFreeName(
-        tempFile, [&destFile](int n) { return numberedName(destFile, n); }, kDesktopNames);
-    return !taken.empty();
+    const auto candidate = [&destFile](int n) {
+        return numberedName(destFile, n);
+    };
+    if (m_window.desktopOption().isChecked()) {
+        // The Desktop is the user's: what stands there under the song's name stays.
+        return !fileSystem.copyOwnFileToFreeName(tempFile, candidate, kFreeNames).empty();
+    }
+    // The card's Music folder is ours to replace in, but not a song this
+    // batch put there: two songs of one name (two albums' "Track01", or
+    // "Intro" and "intro" on a card that ignores case) both arrive.
+    for (int n = 1; n <= kFreeNames; ++n) {
+        const std::string path = candidate(n);
+        if (m_delivered.count(storedPath(path)) != 0)
+            continue;
+        if (fileSystem.FolderExists(path)) {
+            failure = "Failed to transfer the music file: the card holds a folder named " +
+                      lastComponent(path) + ".";
+            return false;
+        }
+        if (!fileSystem.copyOwnFile(tempFile, path))
+            return false;
+        m_delivered.insert(storedPath(path));
+        return true;
+    }
+    return false;
+}
+
+std::string TransferBatch::storedPath(const std::string& path) {
+    const std::string stored = m_services.fileSystem.LookupEntryName(path);
+    if (stored.empty())
+        return {};
+    return path.substr(0, path.size() - lastComponent(path).size()) + stored;
 }
 
 std::string TransferBatch::destinationFile(const std::string& displayName,

@@ -2,6 +2,7 @@
 
 #include "platform/Services.h"
 
+#include <set>
 #include <string>
 
 namespace ondrel {
@@ -25,10 +26,15 @@ private:
     // Refuses, before anything runs, a program folder or TEMP in which every
     // file would fail: throws PlatformError naming it.
     void refuseWhatEveryFileWouldFailIn();
-    // Copies the temporary file to its destination: replacing on the card,
-    // under a free name on the Desktop. False when the temporary file is not
-    // the user's own (any more), or no name is free.
-    bool deliver(const std::string& tempFile, const std::string& destFile);
+    // Copies the temporary file to its destination: on the card replacing
+    // what was there before the batch, never a song of this batch; on the
+    // Desktop under a free name. False when the temporary file is not the
+    // user's own (any more) or no name can take it; failure then holds what
+    // the status line says.
+    bool deliver(const std::string& tempFile, const std::string& destFile, std::string& failure);
+    // The path as its folder stores it (on a card that ignores case, the
+    // spelling of the entry it names); "" when it names nothing.
+    std::string storedPath(const std::string& path);
     void setStatus(const std::string& text);
     // RefreshDisplay; false when the window was unloaded inside it.
     bool refresh();
@@ -36,6 +42,8 @@ private:
 
     BatchWindow& m_window;
     platform::Services m_services;
+    // The card files this batch wrote, as stored.
+    std::set<std::string> m_delivered;
 };
 
 } // namespace ondrel

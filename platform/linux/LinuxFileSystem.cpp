@@ -3,8 +3,6 @@
 #include "platform/PathText.h"
 #include "platform/linux/AtomicFile.h"
 #include "platform/linux/Errno.h"
-#include "platform/linux/LinuxFileClaim.h"
-#include "platform/linux/PrivateTempFolder.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,6 +13,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <fstream>
@@ -97,39 +96,6 @@ int pour(int in, AtomicFile& out) {
             return 0;
         out.write(buffer.data(), static_cast<std::size_t>(count));
     }
-}
-
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-// FNV-1a, 64 bits: spreads the claims over the file's bytes.
-std::uint64_t hashed(const std::string& text) {
-    std::uint64_t hash = 14695981039346656037ULL;
-    for (const char c : text) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 1099511628211ULL;
-    }
-    return hash;
-}
-
-// What identifies a file name however its path is spelled: its folder, by
-// device and inode where the folder exists, and the name with its letters
-// folded, since some volumes ignore case (two names that differ only in case
-// then share a claim, which costs at most a wait).
-std::string claimKey(const std::string& path) {
-    std::string name = lastComponent(path);
-    for (char& c : name) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    struct stat folder {};
-    if (::stat(folderOf(path).c_str(), &folder) != 0)
-        return "path " + path;
-    return std::to_string(folder.st_dev) + ":" + std::to_string(folder.st_ino) + "/" + name;
 }
 
 } // namespace
@@ -218,22 +184,6 @@ std::string LinuxFileSystem::LookupEntryName(const std::string& path) {
     return storedSpelling(folderPath, folder, name, entry.st_dev, entry.st_ino);
 }
 
-bool LinuxFileSystem::RemoveStaleFile(const std::string& path) {
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0) {
-        if (errno == ENOENT)
-            return true;
-        throwErrno("RemoveStaleFile", path, errno);
-    }
-    // Another user's file in a shared folder is theirs, whatever we may do to
-    // it (root may remove it, anyone may where the folder has no sticky bit).
-    if (S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
-        return false;
-    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
-        return true;
-    throwErrno("RemoveStaleFile", path, errno);
-}
-
 bool LinuxFileSystem::sameFile(const std::string& first, const std::string& second) const {
     struct stat one {};
     struct stat two {};
@@ -244,6 +194,60 @@ bool LinuxFileSystem::sameFile(const std::string& first, const std::string& seco
 bool LinuxFileSystem::isOwnFile(const std::string& path) const {
     struct stat status {};
     return !path.empty() && ::lstat(path.c_str(), &status) == 0 && isOwn(status);
+}
+
+std::string LinuxFileSystem::createFreeFile(const std::function<std::string(int)>& candidate,
+                                            int count) {
+    for (int n = 1; n <= count; ++n) {
+        const std::string path = candidate(n);
+        // O_EXCL fails on any entry of that name, a dangling link included.
+        FileDescriptor fd(::open(path.c_str(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                                 S_IRUSR | S_IWUSR));
+        if (fd.valid())
+            return path;
+        if (errno != EEXIST)
+            throwErrno("CreateFreeFile", path, errno);
+    }
+    return {};
+}
+
+std::uint64_t LinuxFileSystem::ownFileSize(const std::string& path) const {
+    struct stat status {};
+    if (path.empty() || ::lstat(path.c_str(), &status) != 0 || !isOwn(status))
+        return 0;
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+void LinuxFileSystem::removeEmptyOwnFile(const std::string& path) {
+    struct stat status {};
+    if (!path.empty() && ::lstat(path.c_str(), &status) == 0 && isOwn(status) &&
+        status.st_size == 0)
+        ::unlink(path.c_str());
+}
+
+std::string LinuxFileSystem::readFileBytes(const std::string& path, std::uint64_t offset,
+                                           std::size_t length) const {
+    // Non-blocking only so that a FIFO cannot hang the open.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status {};
+    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        offset >= static_cast<std::uint64_t>(status.st_size))
+        return {};
+    const std::uint64_t left = static_cast<std::uint64_t>(status.st_size) - offset;
+    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(length, left)), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::pread(fd.get(), bytes.data() + done, bytes.size() - done,
+                                      static_cast<off_t>(offset + done));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        done += static_cast<std::size_t>(count);
+    }
+    bytes.resize(done);
+    return bytes;
 }
 
 bool LinuxFileSystem::copyOwnFile(const std::string& source, const std::string& destination) {
@@ -325,36 +329,6 @@ std::string LinuxFileSystem::temporaryFolderProblem(const std::string& path) con
     if (::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         return errnoText(errno);
     return {};
-}
-
-std::unique_ptr<FileClaim> LinuxFileSystem::claimFile(const std::string& path) {
-    // In the user's private folder, so that no other user can make it or lock it.
-    std::string folder;
-    try {
-        folder = privateTempFolder();
-    } catch (const PlatformError&) {
-        // Another user took that folder's name in a shared /tmp. Claims keep
-        // this user's Ondrels apart and that says nothing about them: the
-        // file goes on unclaimed rather than the program ending.
-        return std::make_unique<LinuxFileClaim>(-1);
-    }
-    const std::string claims = folder + "/.claims";
-    FileDescriptor fd(
-        ::open(claims.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR));
-    if (!fd.valid())
-        throwErrno("ClaimFile", claims, errno);
-    struct flock byte {};
-    byte.l_type = F_WRLCK;
-    byte.l_whence = SEEK_SET;
-    // Below 2^62: any offset a 64-bit file may hold a lock at.
-    byte.l_start = static_cast<off_t>(hashed(claimKey(path)) >> 2);
-    byte.l_len = 1;
-    if (::fcntl(fd.get(), F_OFD_SETLK, &byte) != 0) {
-        if (errno == EAGAIN || errno == EACCES)
-            return nullptr;
-        throwErrno("ClaimFile", claims, errno);
-    }
-    return std::make_unique<LinuxFileClaim>(fd.release());
 }
 
 bool LinuxFileSystem::isCaseInsensitiveFolder(const std::string& folder) {

@@ -10,11 +10,11 @@
 #include "platform/PlatformError.h"
 #include "platform/win/CriticalErrorGuard.h"
 #include "platform/win/ProcessIdentity.h"
-#include "platform/win/WinFileClaim.h"
 #include "platform/win/WinText.h"
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cwchar>
@@ -229,38 +229,6 @@ std::string rootFolder(const std::string& root) {
     return !root.empty() && root.back() == ':' ? root + "\\" : root;
 }
 
-// FNV-1a, 64 bits: the mutex's name.
-std::uint64_t hashed(const std::wstring& text) {
-    std::uint64_t hash = 14695981039346656037ULL;
-    for (const wchar_t c : text) {
-        hash ^= static_cast<std::uint16_t>(c);
-        hash *= 1099511628211ULL;
-    }
-    return hash;
-}
-
-// What identifies a file name however its path is spelled: its folder, by
-// volume and file index where the folder exists, and the name in capitals,
-// as Windows compares names.
-std::wstring claimKey(const std::string& path) {
-    const std::string text = withoutDrivePrefix(path);
-    const std::size_t cut = path.find_last_of("\\/");
-    std::wstring name = toWide(cut == std::string::npos ? text : path.substr(cut + 1));
-    CharUpperBuffW(name.data(), static_cast<DWORD>(name.size()));
-    const std::string folder = cut == std::string::npos           ? std::string(".")
-                               : cut == 0 || path[cut - 1] == ':' ? path.substr(0, cut + 1)
-                                                                  : path.substr(0, cut);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!entryInformation(folder, true, info)) {
-        std::wstring whole = toWide(path);
-        CharUpperBuffW(whole.data(), static_cast<DWORD>(whole.size()));
-        return L"path " + whole;
-    }
-    return std::to_wstring(info.dwVolumeSerialNumber) + L":" +
-           std::to_wstring(info.nFileIndexHigh) + L":" + std::to_wstring(info.nFileIndexLow) +
-           L"\\" + name;
-}
-
 } // namespace
 
 bool WinFileSystem::FolderExists(const std::string& path) const {
@@ -344,44 +312,6 @@ std::string WinFileSystem::LookupEntryName(const std::string& path) {
     return toUtf8(found.cFileName);
 }
 
-bool WinFileSystem::RemoveStaleFile(const std::string& path) {
-    const win::CriticalErrorGuard guard;
-    const std::wstring widePath = systemPath(path);
-    const DWORD attributes = GetFileAttributesW(widePath.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            return true;
-        throwError("RemoveStaleFile", path, code);
-    }
-    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !link)
-        return false;
-    // What another user made in a shared folder (C:\Temp, say) is theirs.
-    if (!link) {
-        HandleCloser entry{CreateFileW(
-            widePath.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
-        if (entry.handle != INVALID_HANDLE_VALUE && !ownedByUser(entry.handle))
-            return false;
-    }
-    BOOL removed;
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        // A link to a folder goes away as a folder entry; its target stays.
-        removed = RemoveDirectoryW(widePath.c_str());
-    } else {
-        if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
-            SetFileAttributesW(widePath.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-        removed = DeleteFileW(widePath.c_str());
-    }
-    if (!removed) {
-        const DWORD code = GetLastError();
-        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
-            throwError("RemoveStaleFile", path, code);
-    }
-    return true;
-}
-
 bool WinFileSystem::sameFile(const std::string& first, const std::string& second) const {
     BY_HANDLE_FILE_INFORMATION one;
     BY_HANDLE_FILE_INFORMATION two;
@@ -398,6 +328,91 @@ bool WinFileSystem::isOwnFile(const std::string& path) const {
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
     return file.handle != INVALID_HANDLE_VALUE && isOwnHandle(file.handle);
+}
+
+std::string WinFileSystem::createFreeFile(const std::function<std::string(int)>& candidate,
+                                          int count) {
+    const win::CriticalErrorGuard guard;
+    for (int n = 1; n <= count; ++n) {
+        const std::string path = candidate(n);
+        const std::wstring widePath = systemPath(path);
+        // CREATE_NEW fails on any entry of that name, a link included.
+        HANDLE file = CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file);
+            return path;
+        }
+        const DWORD code = GetLastError();
+        // A folder of that name answers "access denied".
+        const bool taken = code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ||
+                           (code == ERROR_ACCESS_DENIED &&
+                            GetFileAttributesW(widePath.c_str()) != INVALID_FILE_ATTRIBUTES);
+        if (!taken)
+            throwError("CreateFreeFile", path, code);
+    }
+    return {};
+}
+
+std::uint64_t WinFileSystem::ownFileSize(const std::string& path) const {
+    if (path.empty())
+        return 0;
+    const win::CriticalErrorGuard guard;
+    HandleCloser file{CreateFileW(systemPath(path).c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+    LARGE_INTEGER size;
+    if (file.handle == INVALID_HANDLE_VALUE || !isOwnHandle(file.handle) ||
+        !GetFileSizeEx(file.handle, &size))
+        return 0;
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+void WinFileSystem::removeEmptyOwnFile(const std::string& path) {
+    if (path.empty())
+        return;
+    const win::CriticalErrorGuard guard;
+    // Judged and removed through one handle: nothing can take its place in between.
+    HandleCloser file{CreateFileW(systemPath(path).c_str(),
+                                  READ_CONTROL | FILE_READ_ATTRIBUTES | DELETE, 0, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+    LARGE_INTEGER size;
+    if (file.handle == INVALID_HANDLE_VALUE || !isOwnHandle(file.handle) ||
+        !GetFileSizeEx(file.handle, &size) || size.QuadPart != 0)
+        return;
+    // Its one member's name is also a macro of windows.h.
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(file.handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+std::string WinFileSystem::readFileBytes(const std::string& path, std::uint64_t offset,
+                                         std::size_t length) const {
+    const win::CriticalErrorGuard guard;
+    HandleCloser file{CreateFileW(systemPath(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr)};
+    LARGE_INTEGER size;
+    // A pipe or a device is no file to look into, and may never answer.
+    if (file.handle == INVALID_HANDLE_VALUE || GetFileType(file.handle) != FILE_TYPE_DISK ||
+        !GetFileSizeEx(file.handle, &size) || offset >= static_cast<std::uint64_t>(size.QuadPart))
+        return {};
+    const std::uint64_t left = static_cast<std::uint64_t>(size.QuadPart) - offset;
+    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(length, left)), '\0');
+    LARGE_INTEGER start;
+    start.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file.handle, start, nullptr, FILE_BEGIN))
+        return {};
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        DWORD count = 0;
+        if (!ReadFile(file.handle, bytes.data() + done, chunk, &count, nullptr) || count == 0)
+            break;
+        done += count;
+    }
+    bytes.resize(done);
+    return bytes;
 }
 
 bool WinFileSystem::copyOwnFile(const std::string& source, const std::string& destination) {
@@ -504,28 +519,6 @@ std::string WinFileSystem::temporaryFolderProblem(const std::string& path) const
         return win::systemMessage(GetLastError());
     ::CloseHandle(file);
     return {};
-}
-
-std::unique_ptr<FileClaim> WinFileSystem::claimFile(const std::string& path) {
-    wchar_t name[64];
-    std::swprintf(name, 64, L"Local\\Ondrel-claim-%016llx",
-                  static_cast<unsigned long long>(hashed(claimKey(path))));
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
-    if (mutex == nullptr) {
-        // A process of another user (started with runas, say) took the name
-        // in this session. Claims keep this user's Ondrels apart and that says
-        // nothing about them: the file goes on unclaimed.
-        if (GetLastError() == ERROR_ACCESS_DENIED)
-            return std::make_unique<WinFileClaim>(nullptr);
-        throwLastError("ClaimFile", path);
-    }
-    const DWORD result = WaitForSingleObject(mutex, 0);
-    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED)
-        return std::make_unique<WinFileClaim>(mutex);
-    ::CloseHandle(mutex);
-    if (result == WAIT_TIMEOUT)
-        return nullptr;
-    throwLastError("ClaimFile", path);
 }
 
 } // namespace ondrel::platform

@@ -17,9 +17,14 @@ public:
                   bool overwrite) override;
     void DeleteFile(const std::string& path, bool force) override;
     std::string LookupEntryName(const std::string& path) override;
-    bool RemoveStaleFile(const std::string& path) override;
     bool sameFile(const std::string& first, const std::string& second) const override;
     bool isOwnFile(const std::string& path) const override;
+    std::string createFreeFile(const std::function<std::string(int)>& candidate,
+                               int count) override;
+    std::uint64_t ownFileSize(const std::string& path) const override;
+    void removeEmptyOwnFile(const std::string& path) override;
+    std::string readFileBytes(const std::string& path, std::uint64_t offset,
+                              std::size_t length) const override;
     bool copyOwnFile(const std::string& source, const std::string& destination) override;
     std::string copyOwnFileToFreeName(const std::string& source,
                                       const std::function<std::string(int)>& candidate,
@@ -28,9 +33,6 @@ public:
     std::string folderOnVolumeProblem(const std::string& path,
                                       const std::string& root) const override;
     std::string temporaryFolderProblem(const std::string& path) const override;
-    // A named mutex of the session, chosen by the file's folder (volume and
-    // file index) and its name without regard to case.
-    std::unique_ptr<FileClaim> claimFile(const std::string& path) override;
 };
 
 } // namespace ondrel::platform

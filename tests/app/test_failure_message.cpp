@@ -30,8 +30,8 @@ void TestFailureMessage::namesThePlaceThePathAndTheReason_data() {
     QTest::addColumn<QString>("expected");
 
     const QString blank = QStringLiteral("\r\n\r\n");
-    QTest::newRow("stale temporary file")
-        << u"RemoveStaleFile"_s << u"/ro/song.mp4"_s << false
+    QTest::newRow("name in the temporary folder")
+        << u"CreateFreeFile"_s << u"/ro/song.mp4"_s << false
         << (u"The temporary folder cannot be used."_s + blank + u"/ro/song.mp4"_s + blank +
             u"Read-only file system"_s);
     QTest::newRow("private temporary folder")
@@ -41,10 +41,6 @@ void TestFailureMessage::namesThePlaceThePathAndTheReason_data() {
     QTest::newRow("temporary folder refused at START!")
         << u"TemporaryFolder"_s << u"/no/temp"_s << false
         << (u"The temporary folder cannot be used."_s + blank + u"/no/temp"_s + blank +
-            u"Read-only file system"_s);
-    QTest::newRow("claims of the temporary files")
-        << u"ClaimFile"_s << u"/tmp/ondrel-0/.claims"_s << false
-        << (u"The temporary folder cannot be used."_s + blank + u"/tmp/ondrel-0/.claims"_s + blank +
             u"Read-only file system"_s);
     QTest::newRow("card's Music folder leading off the card")
         << u"MusicFolder"_s << u"/media/card/Music"_s << false

@@ -38,9 +38,14 @@ public:
     std::string GetBaseName(const std::string&) const override { return ""; }
     void CopyFile(const std::string&, const std::string&, bool) override {}
     void DeleteFile(const std::string&, bool) override {}
-    bool RemoveStaleFile(const std::string&) override { return true; }
     bool sameFile(const std::string&, const std::string&) const override { return false; }
     bool isOwnFile(const std::string&) const override { return false; }
+    std::string createFreeFile(const std::function<std::string(int)>&, int) override { return {}; }
+    std::uint64_t ownFileSize(const std::string&) const override { return 0; }
+    void removeEmptyOwnFile(const std::string&) override {}
+    std::string readFileBytes(const std::string&, std::uint64_t, std::size_t) const override {
+        return {};
+    }
     bool copyOwnFile(const std::string&, const std::string&) override { return false; }
     std::string copyOwnFileToFreeName(const std::string&, const std::function<std::string(int)>&,
                                       int) override {
@@ -51,9 +56,6 @@ public:
         return {};
     }
     std::string temporaryFolderProblem(const std::string&) const override { return {}; }
-    std::unique_ptr<ondrel::platform::FileClaim> claimFile(const std::string&) override {
-        return nullptr;
-    }
 
     std::string LookupEntryName(const std::string& path) override {
         lookedUp.push_back(path);

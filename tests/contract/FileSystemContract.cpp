@@ -4,13 +4,11 @@
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 #include "platform/PlatformError.h"
-#include "platform/Processes.h"
 #include "tests/contract/Check.h"
 #include "tests/contract/TestFiles.h"
 
 #include <chrono>
 #include <future>
-#include <thread>
 
 using namespace ondrel::platform;
 using contract::TempFolder;
@@ -34,29 +32,7 @@ void expectPlatformError(const char* operation, const std::vector<std::string>& 
     }
 }
 
-// Polls for a file that another process makes, for at most about 120 s.
-bool waitForFile(FileSystem& files, const std::string& path) {
-    for (int i = 0; i < 1200; ++i) {
-        if (files.FileExists(path))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return false;
-}
-
 } // namespace
-
-// hold_claim PATH FOLDER: another running Ondrel. Claims PATH, makes
-// FOLDER/claimed ("held", or "refused" when it could not), and holds the claim
-// until FOLDER/release exists.
-CONTRACT_CHILD(hold_claim) {
-    auto native = contract::nativeServices();
-    FileSystem& files = native.services().fileSystem;
-    const std::string folder = arguments.at(1);
-    const auto claim = files.claimFile(arguments.at(0));
-    contract::writeFile(contract::joined(folder, "claimed"), claim ? "held" : "refused");
-    return waitForFile(files, contract::joined(folder, "release")) ? 0 : 1;
-}
 
 CONTRACT_TEST(base_and_extension_names_come_from_the_text_alone) {
     auto native = contract::nativeServices();
@@ -230,20 +206,81 @@ CONTRACT_TEST(delete_file_removes_read_only_files_with_force_and_reports_failure
     CHECK(files.FolderExists(temp / "folder"));
 }
 
-CONTRACT_TEST(remove_stale_file_removes_what_is_there_and_accepts_nothing) {
+CONTRACT_TEST(a_free_file_takes_a_name_nothing_had_and_replaces_nothing) {
     auto native = contract::nativeServices();
     FileSystem& files = native.services().fileSystem;
     TempFolder temp;
-    const std::string stale = temp / "song.mp4";
-    contract::writeFile(stale, "from an earlier run");
-    CHECK(files.RemoveStaleFile(stale));
-    CHECK(!files.FileExists(stale));
-    CHECK(files.RemoveStaleFile(stale));
+    const std::string sep(1, pathSeparator());
+    const auto candidate = [&temp](int n) {
+        return temp / (n == 1 ? std::string("song.mp4") : "song (" + std::to_string(n) + ").mp4");
+    };
+    // The user's own file, and a folder, under the first two names.
+    contract::writeFile(temp / "song.mp4", "the user's");
+    contract::makeFolder(temp / "song (2).mp4");
 
-    // A folder under the name is no leftover: it stays, and the name is not free.
+    CHECK_EQ(files.createFreeFile(candidate, 2), std::string());
+    const std::string made = files.createFreeFile(candidate, 9);
+    CHECK_EQ(made, temp / "song (3).mp4");
+    CHECK(files.isOwnFile(made));
+    CHECK_EQ(files.ownFileSize(made), std::uint64_t{0});
+    CHECK_EQ(contract::readFile(temp / "song.mp4"), std::string("the user's"));
+    CHECK(files.FolderExists(temp / "song (2).mp4"));
+    // The next one made finds that name taken as well.
+    CHECK_EQ(files.createFreeFile(candidate, 9), temp / "song (4).mp4");
+
+    // Names that differ only in case are one name where the folder ignores case.
+    contract::writeFile(temp / "Intro.mp4", "first");
+    const std::string intro = files.createFreeFile(
+        [&temp](int n) { return temp / (n == 1 ? "intro.mp4" : "intro (2).mp4"); }, 2);
+    CHECK(intro == temp / "intro.mp4" || intro == temp / "intro (2).mp4");
+    CHECK_EQ(contract::readFile(temp / "Intro.mp4"), std::string("first"));
+
+    expectPlatformError("CreateFreeFile", {temp / "missing" + sep + "song.mp4"}, [&] {
+        files.createFreeFile([&](int) { return temp / "missing" + sep + "song.mp4"; }, 3);
+    });
+}
+
+CONTRACT_TEST(only_an_empty_own_file_is_given_back) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    contract::writeFile(temp / "empty.mp4", "");
+    contract::writeFile(temp / "song.mp4", "converted");
     contract::makeFolder(temp / "folder.mp4");
-    CHECK(!files.RemoveStaleFile(temp / "folder.mp4"));
+
+    CHECK_EQ(files.ownFileSize(temp / "song.mp4"), std::uint64_t{9});
+    CHECK_EQ(files.ownFileSize(temp / "folder.mp4"), std::uint64_t{0});
+    CHECK_EQ(files.ownFileSize(temp / "missing.mp4"), std::uint64_t{0});
+    CHECK_EQ(files.ownFileSize(""), std::uint64_t{0});
+
+    files.removeEmptyOwnFile(temp / "empty.mp4");
+    files.removeEmptyOwnFile(temp / "song.mp4");
+    files.removeEmptyOwnFile(temp / "folder.mp4");
+    files.removeEmptyOwnFile(temp / "missing.mp4");
+    files.removeEmptyOwnFile("");
+    CHECK(!files.FileExists(temp / "empty.mp4"));
+    CHECK_EQ(contract::readFile(temp / "song.mp4"), std::string("converted"));
     CHECK(files.FolderExists(temp / "folder.mp4"));
+}
+
+CONTRACT_TEST(bytes_are_read_from_where_they_are_asked_for) {
+    auto native = contract::nativeServices();
+    FileSystem& files = native.services().fileSystem;
+    TempFolder temp;
+    std::string bytes;
+    for (int i = 0; i < 70000; ++i)
+        bytes += static_cast<char>(i * 7);
+    contract::writeFile(temp / "song.m4a", bytes);
+    contract::makeFolder(temp / "folder.m4a");
+
+    CHECK_EQ(files.readFileBytes(temp / "song.m4a", 0, 16), bytes.substr(0, 16));
+    CHECK_EQ(files.readFileBytes(temp / "song.m4a", 65530, 100), bytes.substr(65530, 100));
+    // Fewer at the end, nothing past it.
+    CHECK_EQ(files.readFileBytes(temp / "song.m4a", 69990, 100), bytes.substr(69990));
+    CHECK_EQ(files.readFileBytes(temp / "song.m4a", 70000, 1), std::string());
+    CHECK_EQ(files.readFileBytes(temp / "song.m4a", 0, 1u << 20), bytes);
+    CHECK_EQ(files.readFileBytes(temp / "folder.m4a", 0, 16), std::string());
+    CHECK_EQ(files.readFileBytes(temp / "missing.m4a", 0, 16), std::string());
 }
 
 CONTRACT_TEST(the_same_file_is_known_however_its_path_is_spelled) {
@@ -396,36 +433,4 @@ CONTRACT_TEST(entry_look_up_gives_the_stored_name_or_nothing) {
     CHECK_EQ(files.LookupEntryName(contract::joined(album, "Track 02.mp3")), std::string());
     CHECK_EQ(files.LookupEntryName(temp / "No Album" + pathSeparator() + "Track 01.mp3"),
              std::string());
-}
-
-CONTRACT_TEST(a_claimed_name_is_refused_to_others_until_its_holder_lets_go) {
-    auto native = contract::nativeServices();
-    Services services = native.services();
-    FileSystem& files = services.fileSystem;
-    Processes& processes = services.processes;
-    TempFolder temp;
-    const std::string sep(1, pathSeparator());
-    contract::makeFolder(temp / "temp");
-    const std::string song = temp / "temp" + sep + "song.mp4";
-    const std::int32_t id = processes.StartProcess(
-        contract::childCommandLine(services, {"hold_claim", song, temp.path()}), kMinimizedNoFocus);
-    const ProcessHandle holder = processes.OpenProcess(kSynchronize, false, id);
-    CHECK(holder != 0);
-    CHECK(waitForFile(files, temp / "claimed"));
-    CHECK_EQ(contract::readFile(temp / "claimed"), std::string("held"));
-
-    // The same name, however the path is spelled; other names are free.
-    CHECK(files.claimFile(song) == nullptr);
-    CHECK(files.claimFile(temp / "temp" + sep + "." + sep + "SONG.mp4") == nullptr);
-    CHECK(files.claimFile(temp / "temp" + sep + "other.mp4") != nullptr);
-    CHECK(files.claimFile(temp / "song.mp4") != nullptr);
-
-    contract::writeFile(temp / "release", "");
-    CHECK_EQ(contract::waitForEnd(processes, holder), kWaitObject0);
-    processes.CloseHandle(holder);
-    // A holder that has ended holds nothing.
-    auto claim = files.claimFile(song);
-    CHECK(claim != nullptr);
-    // Claiming creates no file where the name is.
-    CHECK(contract::folderEntries(temp / "temp").empty());
 }

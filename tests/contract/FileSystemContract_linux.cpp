@@ -141,7 +141,7 @@ CONTRACT_TEST(a_copy_into_a_read_only_folder_fails_cleanly) {
     CHECK(contract::folderEntries(temp / "card") == std::vector<std::string>{"song.mp4"});
 }
 
-CONTRACT_TEST(links_are_removed_themselves_and_looked_up_by_their_own_name) {
+CONTRACT_TEST(links_are_looked_up_by_their_own_name_and_never_made_over) {
     LinuxFileSystem files;
     TempFolder temp;
     contract::writeFile(temp / "target.mp4", "keep me");
@@ -153,10 +153,17 @@ CONTRACT_TEST(links_are_removed_themselves_and_looked_up_by_their_own_name) {
     CHECK(files.FileExists(temp / "song.mp4"));
     CHECK(!files.FileExists(temp / "dangling.mp4"));
 
-    files.RemoveStaleFile(temp / "song.mp4");
-    files.RemoveStaleFile(temp / "dangling.mp4");
-    CHECK(contract::folderEntries(temp.path()) == std::vector<std::string>{"target.mp4"});
+    // A link, even one leading nowhere, keeps its name taken; what it leads
+    // to is never written.
+    const auto candidate = [&temp](int n) {
+        return temp / (n == 1 ? "song.mp4" : n == 2 ? "dangling.mp4" : "free.mp4");
+    };
+    CHECK_EQ(files.createFreeFile(candidate, 3), temp / "free.mp4");
     CHECK_EQ(contract::readFile(temp / "target.mp4"), std::string("keep me"));
+    CHECK(!files.FileExists(temp / "nowhere"));
+    CHECK_EQ(files.ownFileSize(temp / "song.mp4"), std::uint64_t{0});
+    files.removeEmptyOwnFile(temp / "dangling.mp4");
+    CHECK_EQ(files.LookupEntryName(temp / "dangling.mp4"), std::string("dangling.mp4"));
 }
 
 CONTRACT_TEST(look_up_of_odd_components_on_a_case_sensitive_volume) {
@@ -303,19 +310,6 @@ CONTRACT_TEST(a_copy_leaves_the_part_another_running_copy_writes) {
     CHECK(contract::folderEntries(card) == std::vector<std::string>{"song.mp4"});
 }
 
-CONTRACT_TEST(remove_stale_file_reports_a_folder_it_cannot_look_in) {
-    LinuxFileSystem files;
-    TempFolder temp;
-    contract::writeFile(temp / "temp", "a file where the folder should be");
-    try {
-        files.RemoveStaleFile(temp / "temp" + "/song.mp4");
-        contract::reportFailure(__FILE__, __LINE__, "no PlatformError");
-    } catch (const PlatformError& error) {
-        CHECK_EQ(error.operation(), std::string("RemoveStaleFile"));
-        CHECK_EQ(error.reason(), std::string("Not a directory"));
-    }
-}
-
 CONTRACT_TEST(links_and_second_names_are_no_own_files) {
     LinuxFileSystem files;
     TempFolder temp;
@@ -329,8 +323,11 @@ CONTRACT_TEST(links_and_second_names_are_no_own_files) {
     CHECK(!files.copyOwnFile(temp / "link.mp4", temp / "copy.mp4"));
     CHECK(!files.copyOwnFile(temp / "second name.mp4", temp / "copy.mp4"));
     CHECK(!files.FileExists(temp / "copy.mp4"));
-    // A link is removed itself, as a leftover of ours.
-    CHECK(files.RemoveStaleFile(temp / "link.mp4"));
+    // A second name of an empty file is not ours to give back.
+    contract::writeFile(temp / "empty.mp4", "");
+    CHECK_EQ(::link((temp / "empty.mp4").c_str(), (temp / "other name.mp4").c_str()), 0);
+    files.removeEmptyOwnFile(temp / "other name.mp4");
+    CHECK(files.FileExists(temp / "other name.mp4"));
     CHECK_EQ(contract::readFile(temp / "song.mp4"), std::string("x"));
 }
 
@@ -338,6 +335,7 @@ CONTRACT_TEST(a_fifo_is_no_readable_file_and_is_never_waited_on) {
     LinuxFileSystem files;
     TempFolder temp;
     CHECK_EQ(::mkfifo((temp / "fifo.m4a").c_str(), 0600), 0);
+    CHECK_EQ(files.readFileBytes(temp / "fifo.m4a", 0, 16), std::string());
     CHECK(!files.copyReadableFile(temp / "fifo.m4a", temp / "song.mp4"));
     CHECK(!files.FileExists(temp / "song.mp4"));
 }
@@ -354,23 +352,4 @@ CONTRACT_TEST(a_link_is_no_folder_of_the_volume) {
     // /proc is a volume of its own wherever it is mounted.
     CHECK_EQ(files.folderOnVolumeProblem("/proc/sys", "/"),
              std::string("Lies on another volume than /"));
-}
-
-CONTRACT_TEST(a_claim_holds_nothing_where_the_private_folder_was_taken) {
-    // Someone planted a link at the private folder's name: the claim cannot
-    // be kept there, and the song goes on rather than the program ending.
-    LinuxFileSystem files;
-    TempFolder temp;
-    contract::makeFolder(temp / "elsewhere");
-    ::symlink((temp / "elsewhere").c_str(),
-              (temp / "ondrel-" + std::to_string(::geteuid())).c_str());
-    contract::ScopedVariable tmpdir("TMPDIR", temp.path());
-    std::unique_ptr<FileClaim> claim;
-    try {
-        claim = files.claimFile(temp / "song.mp4");
-    } catch (const PlatformError& error) {
-        contract::reportFailure(__FILE__, __LINE__, error.what());
-    }
-    CHECK(claim != nullptr);
-    CHECK(contract::folderEntries(temp / "elsewhere").empty());
 }

@@ -214,22 +214,24 @@ CONTRACT_TEST(win_delete_needs_force_for_a_read_only_file) {
     CHECK(files.FolderExists(folder));
 }
 
-CONTRACT_TEST(win_remove_stale_file_takes_read_only_files_and_spares_folders) {
+CONTRACT_TEST(win_a_free_file_is_never_made_over_a_read_only_file_or_a_device_name) {
     NativeServices native(0, nullptr);
     auto& files = native.services().fileSystem;
     ScratchFolder scratch;
-    const std::string stale = scratch / "stale.mp4";
-    ScratchFolder::writeFile(stale, "x");
-    SetFileAttributesW(toWide(stale).c_str(), FILE_ATTRIBUTE_READONLY);
-    CHECK(files.RemoveStaleFile(stale));
-    CHECK(!files.FileExists(stale));
-    CHECK(files.RemoveStaleFile(stale));
-    CHECK(files.RemoveStaleFile(scratch / "no folder\\stale.mp4"));
-    // A folder is no leftover: it stays, and the name is not free.
-    const std::string folder = scratch / "folder.mp4";
-    files.CreateFolder(folder);
-    CHECK(!files.RemoveStaleFile(folder));
-    CHECK(files.FolderExists(folder));
+    const std::string kept = scratch / "kept.mp4";
+    ScratchFolder::writeFile(kept, "the user's");
+    SetFileAttributesW(toWide(kept).c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string made = files.createFreeFile(
+        [&](int n) { return n == 1 ? scratch / "KEPT.MP4" : scratch / "Aux.mp4"; }, 2);
+    // The device's name is made as the file it names, not opened as the device.
+    CHECK_EQ(made, scratch / "Aux.mp4");
+    CHECK_EQ(files.LookupEntryName(made), std::string("Aux.mp4"));
+    CHECK_EQ(files.ownFileSize(made), std::uint64_t{0});
+    CHECK_EQ(ScratchFolder::readFile(kept), std::string("the user's"));
+    files.removeEmptyOwnFile(made);
+    CHECK(!files.FileExists(made));
+    // The scratch folder goes with what is in it.
+    SetFileAttributesW(toWide(kept).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 CONTRACT_TEST(win_files_and_folders_are_known_by_volume_and_index_however_spelled) {
@@ -253,8 +255,8 @@ CONTRACT_TEST(win_files_and_folders_are_known_by_volume_and_index_however_spelle
     if (CreateSymbolicLinkW(toWide(link).c_str(), toWide(folder).c_str(),
                             SYMBOLIC_LINK_FLAG_DIRECTORY)) {
         CHECK(!files.folderOnVolumeProblem(link, drive).empty());
-        // A link to a folder is removed itself, its target stays.
-        CHECK(files.RemoveStaleFile(link));
+        // A link to a folder is no file of the user's.
+        CHECK_EQ(files.ownFileSize(link), std::uint64_t{0});
         CHECK(files.FileExists(file));
     }
 
@@ -311,7 +313,8 @@ CONTRACT_TEST(win_names_of_devices_and_with_trailing_dots_are_files_of_their_own
     files.CopyFile(scratch / "copied.mp4", aux, true);
     CHECK_EQ(ScratchFolder::readFile("\\\\?\\" + aux), std::string("the nul song"));
 
-    files.RemoveStaleFile(aux);
+    CHECK_EQ(files.readFileBytes(aux, 4, 3), std::string("nul"));
+    files.DeleteFile(aux, true);
     CHECK(!files.FileExists(aux));
     files.DeleteFile(dotted, true);
     CHECK(!files.FileExists(dotted));

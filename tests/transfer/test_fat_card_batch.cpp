@@ -6,6 +6,7 @@
 // which sets ONDREL_FAT_CARDS.
 
 #include "platform/linux/LinuxFileSystem.h"
+#include "tests/support/Mp4Samples.h"
 #include "tests/transfer/BatchHarness.h"
 #include "tests/transfer/FatCard.h"
 
@@ -21,6 +22,7 @@
 
 using namespace ondrel;
 using namespace ondrel::test;
+using ondrel::test::mp4::aacSong;
 
 namespace {
 
@@ -107,6 +109,7 @@ private Q_SLOTS:
     void initTestCase();
     void convertedAndPassedThroughFilesArrive();
     void aFileOfAnotherCaseIsReplaced();
+    void songsWhoseNamesDifferInCaseBothArrive();
     void unstorableCharactersArriveAsUnderscores();
     void bytesThatAreNotUtf8ArriveAsUnderscores();
     void deviceNamesArriveWithAnUnderscore();
@@ -126,15 +129,15 @@ void FatCardBatchTest::convertedAndPassedThroughFilesArrive() {
     FatCard card(h.rig.makeFolder("fat"), kCardMegabytes);
     const std::string music = prepareCard(h, card);
     const std::string song = h.rig.writeFile("music/song.mp3", "an mp3");
-    const std::string tune = h.rig.writeFile("music/two words.m4a", "an m4a, passed through");
+    const std::string tune =
+        h.rig.writeFile("music/two words.m4a", aacSong("an m4a, passed through"));
 
     h.load(quoted(song) + " " + quoted(tune));
     h.press();
 
     checkFinishedWith(h, 2);
     QCOMPARE(BatchHarness::readText(music + "/song.mp4"), h.converted("ffmpeg.exe", song));
-    QCOMPARE(BatchHarness::readText(music + "/two words.mp4"),
-             std::string("an m4a, passed through"));
+    QCOMPARE(BatchHarness::readText(music + "/two words.mp4"), aacSong("an m4a, passed through"));
     // Nothing hidden is left beside them: the copies' temporary files are gone.
     QCOMPARE(shown(entries(music)), QStringLiteral("song.mp4, two words.mp4"));
     QVERIFY(card.unmount());
@@ -172,12 +175,40 @@ void FatCardBatchTest::aFileOfAnotherCaseIsReplaced() {
     CHECK_FSCK_CLEAN(card);
 }
 
+// "Intro" and "intro" are one name on the card: the second song of the batch
+// arrives beside the first, not over it. A file of that name from before the
+// batch is still replaced.
+void FatCardBatchTest::songsWhoseNamesDifferInCaseBothArrive() {
+    BatchHarness h;
+    FatCard card(h.rig.makeFolder("fat"), kCardMegabytes);
+    const std::string music = prepareCard(h, card);
+    std::filesystem::create_directory(music);
+    BatchHarness::writeText(music + "/INTRO.MP4", "from an earlier day");
+    const std::string upper = h.rig.writeFile("music/Intro.mp3", "one");
+    const std::string lowerCase = h.rig.writeFile("music/intro.mp3", "two");
+
+    h.load(quoted(upper) + " " + quoted(lowerCase));
+    h.press();
+
+    checkFinishedWith(h, 2);
+    std::vector<std::string> left = entries(music);
+    // The first keeps whichever spelling the card stores; sorted by the names' letters.
+    std::sort(left.begin(), left.end(),
+              [](const std::string& a, const std::string& b) { return lower(a) > lower(b); });
+    QCOMPARE(shown(left).toLower(), QStringLiteral("intro.mp4, intro (2).mp4"));
+    QCOMPARE(BatchHarness::readText(music + "/" + left[0]), h.converted("ffmpeg.exe", upper));
+    QCOMPARE(BatchHarness::readText(music + "/" + left[1]), h.converted("ffmpeg.exe", lowerCase));
+    QVERIFY(card.unmount());
+    CHECK_FSCK_CLEAN(card);
+}
+
 void FatCardBatchTest::unstorableCharactersArriveAsUnderscores() {
     BatchHarness h;
     FatCard card(h.rig.makeFolder("fat"), kCardMegabytes);
     const std::string music = prepareCard(h, card);
     // Valid Linux names, each holding characters that a FAT entry cannot.
-    const std::string passed = h.rig.writeFile("music/a:b*c?d<e>f|g\\h.m4a", "passed through");
+    const std::string passed =
+        h.rig.writeFile("music/a:b*c?d<e>f|g\\h.m4a", aacSong("passed through"));
     const std::string converted = h.rig.writeFile("music/what? now.mp3", "an mp3");
 
     h.load(quoted(passed) + " " + quoted(converted));
@@ -185,7 +216,7 @@ void FatCardBatchTest::unstorableCharactersArriveAsUnderscores() {
 
     checkFinishedWith(h, 2);
     QCOMPARE(shown(entries(music)), QStringLiteral("a_b_c_d_e_f_g_h.mp4, what_ now.mp4"));
-    QCOMPARE(BatchHarness::readText(music + "/a_b_c_d_e_f_g_h.mp4"), std::string("passed through"));
+    QCOMPARE(BatchHarness::readText(music + "/a_b_c_d_e_f_g_h.mp4"), aacSong("passed through"));
     QCOMPARE(BatchHarness::readText(music + "/what_ now.mp4"),
              h.converted("ffmpeg.exe", converted));
     QVERIFY(card.unmount());
@@ -198,15 +229,15 @@ void FatCardBatchTest::bytesThatAreNotUtf8ArriveAsUnderscores() {
     const std::string music = prepareCard(h, card);
     // FAT keeps names as UTF-16: a byte that is no UTF-8 has no place there.
     const std::string bad = h.rig.makeFolder("music") + "/bad\xff name.m4a";
-    BatchHarness::writeText(bad, "passed through");
-    const std::string good = h.rig.writeFile("music/good.m4a", "the next file");
+    BatchHarness::writeText(bad, aacSong("passed through"));
+    const std::string good = h.rig.writeFile("music/good.m4a", aacSong("the next file"));
 
     h.load(quoted(bad) + " " + quoted(good));
     h.press();
 
     checkFinishedWith(h, 2);
     QCOMPARE(shown(entries(music)), QStringLiteral("bad_ name.mp4, good.mp4"));
-    QCOMPARE(BatchHarness::readText(music + "/bad_ name.mp4"), std::string("passed through"));
+    QCOMPARE(BatchHarness::readText(music + "/bad_ name.mp4"), aacSong("passed through"));
     QVERIFY(card.unmount());
     CHECK_FSCK_CLEAN(card);
 }
@@ -222,7 +253,7 @@ void FatCardBatchTest::aDesktopOnFatKeepsWhatIsThere() {
     std::filesystem::create_directory_symlink(desktop, h.rig.desktop());
     BatchHarness::writeText(desktop + "/HOLIDAY.MP4", "the user's video");
     const std::string song = h.rig.writeFile("music/holiday.mp3", "an mp3");
-    const std::string tune = h.rig.writeFile("music/tune.m4a", "an m4a");
+    const std::string tune = h.rig.writeFile("music/tune.m4a", aacSong("an m4a"));
 
     h.load(quoted(song) + " " + quoted(tune), false, true);
     h.press();
@@ -231,7 +262,7 @@ void FatCardBatchTest::aDesktopOnFatKeepsWhatIsThere() {
     QCOMPARE(shown(entries(desktop)), QStringLiteral("HOLIDAY.MP4, holiday (2).mp4, tune.mp4"));
     QCOMPARE(BatchHarness::readText(desktop + "/HOLIDAY.MP4"), std::string("the user's video"));
     QCOMPARE(BatchHarness::readText(desktop + "/holiday (2).mp4"), h.converted("ffmpeg.exe", song));
-    QCOMPARE(BatchHarness::readText(desktop + "/tune.mp4"), std::string("an m4a"));
+    QCOMPARE(BatchHarness::readText(desktop + "/tune.mp4"), aacSong("an m4a"));
 }
 
 void FatCardBatchTest::deviceNamesArriveWithAnUnderscore() {
@@ -244,7 +275,7 @@ void FatCardBatchTest::deviceNamesArriveWithAnUnderscore() {
     const std::string nul = h.rig.writeFile("music/nul.mp3", "an mp3");
     const std::string com = h.rig.writeFile("music/COM1.mp3", "an mp3");
     const std::string con = h.rig.writeFile("music/CON.mp3", "an mp3");
-    const std::string lpt = h.rig.writeFile("music/LPT1.m4a", "passed through");
+    const std::string lpt = h.rig.writeFile("music/LPT1.m4a", aacSong("passed through"));
 
     h.load(quoted(aux) + " " + quoted(nul) + " " + quoted(com) + " " + quoted(con) + " " +
            quoted(lpt));
@@ -254,7 +285,7 @@ void FatCardBatchTest::deviceNamesArriveWithAnUnderscore() {
     QCOMPARE(shown(entries(music)),
              QStringLiteral("Aux_.mp4, COM1_.mp4, CON_.mp4, LPT1_.mp4, nul_.mp4"));
     QCOMPARE(BatchHarness::readText(music + "/Aux_.mp4"), h.converted("ffmpeg.exe", aux));
-    QCOMPARE(BatchHarness::readText(music + "/LPT1_.mp4"), std::string("passed through"));
+    QCOMPARE(BatchHarness::readText(music + "/LPT1_.mp4"), aacSong("passed through"));
     QVERIFY(card.unmount());
     CHECK_FSCK_CLEAN(card);
 }
@@ -268,7 +299,7 @@ void FatCardBatchTest::aFullCardTakesTheErrorRoad() {
     // Filled up to the last cluster; the write that finds it full fails.
     FatCard::shell("head -c 64M /dev/zero >" + FatCard::quoted(card.root() + "/filler") +
                    " 2>/dev/null; true");
-    const std::string song = h.rig.writeFile("music/song.m4a", std::string(1 << 20, 'm'));
+    const std::string song = h.rig.writeFile("music/song.m4a", aacSong(std::string(1 << 20, 'm')));
 
     h.load(quoted(song));
     h.press();
@@ -321,7 +352,7 @@ void FatCardBatchTest::aCardPulledOutDuringTheCopy() {
     QVERIFY(card.unmount());
     card.mount();
     // Large enough that the copy onto the card takes many writes.
-    const std::string song = h.rig.writeFile("music/song.m4a", std::string(16 << 20, 's'));
+    const std::string song = h.rig.writeFile("music/song.m4a", aacSong(std::string(16 << 20, 's')));
     const std::string tempFile = h.rig.tempDir() + "/song.mp4";
     const std::string record = h.rig.root.path().toStdString() + "/pulled";
 
@@ -358,12 +389,12 @@ void FatCardBatchTest::aCardPulledOutDuringTheCopy() {
     card.mount();
     BatchHarness again;
     prepareCard(again, card);
-    const std::string retry = again.rig.writeFile("music/song.m4a", "the song, again");
+    const std::string retry = again.rig.writeFile("music/song.m4a", aacSong("the song, again"));
     again.load(quoted(retry));
     again.press();
     checkFinishedWith(again, 1);
     QCOMPARE(shown(entries(music)), QStringLiteral("song.mp4"));
-    QCOMPARE(BatchHarness::readText(music + "/song.mp4"), std::string("the song, again"));
+    QCOMPARE(BatchHarness::readText(music + "/song.mp4"), aacSong("the song, again"));
     QVERIFY(card.unmount());
     if (!card.fsck(report))
         QCOMPARE(fsckComplaints(report), QStringLiteral("Free cluster summary wrong"));

@@ -3,6 +3,7 @@
 // itself, a settings file that cannot be read.
 
 #include "platform/CommandLine.h"
+#include "tests/support/Mp4Samples.h"
 #include "tests/transfer/BatchHarness.h"
 
 #include <QTest>
@@ -13,6 +14,7 @@
 
 using namespace ondrel;
 using namespace ondrel::test;
+using ondrel::test::mp4::aacSong;
 
 namespace {
 
@@ -135,7 +137,7 @@ void HostileMachineTest::nameThatIsNotUtf8ArrivesWithASubstitute() {
     const std::string bad = music + "/bad\xff.mp3";
     const std::string latin = music + "/Se\xf1or.m4a";
     BatchHarness::writeText(bad, "mp3");
-    BatchHarness::writeText(latin, "m4a");
+    BatchHarness::writeText(latin, aacSong("m4a"));
     QVERIFY(BatchHarness::exists(bad) && BatchHarness::exists(latin));
     h.load(bad + " " + latin);
 
@@ -144,7 +146,7 @@ void HostileMachineTest::nameThatIsNotUtf8ArrivesWithASubstitute() {
     checkFinished(h);
     QVERIFY(h.log().contains(QStringLiteral(" SUCCESS")));
     QCOMPARE(BatchHarness::readText(card + "/Music/bad_.mp4"), h.converted("ffmpeg.exe", bad));
-    QCOMPARE(BatchHarness::readText(card + "/Music/Se_or.mp4"), std::string("m4a"));
+    QCOMPARE(BatchHarness::readText(card + "/Music/Se_or.mp4"), aacSong("m4a"));
 }
 
 void HostileMachineTest::unusableTemporaryFolderIsNamedAsSuch() {
@@ -286,8 +288,8 @@ void HostileMachineTest::dotDotIsLeftToTheSystem() {
         const std::string card = h.addCard('D');
         const std::string library = h.rig.makeFolder("library");
         h.rig.makeFolder("elsewhere/dir");
-        h.rig.writeFile("elsewhere/song.m4a", "the song asked for");
-        h.rig.writeFile("library/song.m4a", "another song");
+        h.rig.writeFile("elsewhere/song.m4a", aacSong("the song asked for"));
+        h.rig.writeFile("library/song.m4a", aacSong("another song"));
         std::filesystem::create_directory_symlink(
             h.rig.root.path().toStdString() + "/elsewhere/dir", library + "/one");
         h.load(platform::joinArguments({"one/../song.m4a"}, library));
@@ -296,12 +298,11 @@ void HostileMachineTest::dotDotIsLeftToTheSystem() {
 
         checkFinished(h);
         QVERIFY2(h.log().endsWith(QStringLiteral(" SUCCESS\r\n**Finished**")), qPrintable(h.log()));
-        QCOMPARE(BatchHarness::readText(card + "/Music/song.mp4"),
-                 std::string("the song asked for"));
+        QCOMPARE(BatchHarness::readText(card + "/Music/song.mp4"), aacSong("the song asked for"));
     }
     {
-        // The same spelling of a leftover in TEMP: temp/one/../song.mp4 is the
-        // user's file elsewhere, not the leftover temp/song.mp4, which must go.
+        // The same spelling of a file in TEMP: temp/one/../song.mp4 is the
+        // user's file elsewhere, not temp/song.mp4; neither is touched.
         BatchHarness h;
         const std::string card = h.addCard('D');
         h.rig.makeFolder("elsewhere/dir");
@@ -319,7 +320,8 @@ void HostileMachineTest::dotDotIsLeftToTheSystem() {
         checkFinished(h);
         QVERIFY2(h.log().endsWith(QStringLiteral(" FAIL\r\n**Finished**")), qPrintable(h.log()));
         QVERIFY(!BatchHarness::exists(card + "/Music/song.mp4"));
-        QVERIFY(!BatchHarness::exists(h.rig.tempDir() + "/song.mp4"));
+        QCOMPARE(BatchHarness::readText(h.rig.tempDir() + "/song.mp4"),
+                 std::string("left from an earlier run"));
         QCOMPARE(BatchHarness::readText(h.rig.root.path().toStdString() + "/elsewhere/song.mp4"),
                  std::string("the user's video"));
     }
@@ -334,7 +336,7 @@ void HostileMachineTest::m4aThatIsNoLongerAFileFailsAloneAsAnMp3Does() {
     const std::string folder = h.rig.writeFile("music/folder.m4a", "m4a");
     const std::string fifo = h.rig.writeFile("music/fifo.m4a", "m4a");
     const std::string goneMp3 = h.rig.writeFile("music/gone.mp3", "mp3");
-    const std::string good = h.rig.writeFile("music/good.m4a", "good");
+    const std::string good = h.rig.writeFile("music/good.m4a", aacSong("good"));
     h.setBehaviour("nothing\n");
     h.load(gone + " " + folder + " " + fifo + " " + goneMp3 + " " + good);
     const QString before = h.log();
@@ -351,7 +353,7 @@ void HostileMachineTest::m4aThatIsNoLongerAFileFailsAloneAsAnMp3Does() {
     QCOMPARE(h.log(), before + logLine(1, gone, " FAIL") + logLine(2, folder, " FAIL") +
                           logLine(3, fifo, " FAIL") + logLine(4, goneMp3, " FAIL") +
                           logLine(5, good, " SUCCESS") + QStringLiteral("\r\n**Finished**"));
-    QCOMPARE(BatchHarness::readText(card + "/Music/good.mp4"), std::string("good"));
+    QCOMPARE(BatchHarness::readText(card + "/Music/good.mp4"), aacSong("good"));
     for (const char* name : {"gone", "folder", "fifo"})
         QVERIFY(!BatchHarness::exists(card + "/Music/" + name + ".mp4"));
 }

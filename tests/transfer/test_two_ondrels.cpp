@@ -3,6 +3,7 @@
 // The first runs in a process of its own (this program, started with
 // --other-ondrel), as a second window of the program would.
 
+#include "tests/support/Mp4Samples.h"
 #include "tests/transfer/BatchHarness.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 
 using namespace ondrel;
 using namespace ondrel::test;
+using ondrel::test::mp4::aacSong;
 
 namespace {
 
@@ -41,7 +43,7 @@ int otherOndrel(const std::string& shared) {
     h.rig.environment.variables.erase("TEMP");
     h.rig.environment.privateTempFolder = shared + "/private-temp";
     const std::string card = h.addCard('D');
-    const std::string song = h.rig.writeFile("music/song.m4a", "the first Ondrel's song");
+    const std::string song = h.rig.writeFile("music/song.m4a", aacSong("the first Ondrel's song"));
     bool stopped = false;
     h.duringPause = [&](std::uint32_t) {
         if (stopped || q(h.form->Label2->text()) != kTransferring)
@@ -85,9 +87,9 @@ void TwoOndrelsTest::secondLeavesTheFirstsTemporaryFileAlone() {
     h.rig.environment.variables.erase("TEMP");
     h.rig.environment.privateTempFolder = shared + "/private-temp";
     const std::string card = h.addCard('D');
-    const std::string song = h.rig.writeFile("music/song.m4a", "the second Ondrel's song");
+    const std::string song = h.rig.writeFile("music/song.m4a", aacSong("the second Ondrel's song"));
     // Once the second is under way with its file (its line is in the log), the
-    // first may go on; the second then waits for the first to have ended.
+    // first may go on; the second works under a name of its own meanwhile.
     bool released = false;
     h.duringPause = [&](std::uint32_t) {
         if (released || !h.log().contains(QStringLiteral("No. 1: ")))
@@ -111,13 +113,15 @@ void TwoOndrelsTest::secondLeavesTheFirstsTemporaryFileAlone() {
     QVERIFY2(q(BatchHarness::readText(shared + "/first-log"))
                  .endsWith(QStringLiteral("... SUCCESS\r\n**Finished**")),
              BatchHarness::readText(shared + "/first-log").c_str());
-    QCOMPARE(BatchHarness::readText(shared + "/first-card"),
-             std::string("the first Ondrel's song"));
+    QCOMPARE(BatchHarness::readText(shared + "/first-card"), aacSong("the first Ondrel's song"));
+    QCOMPARE(BatchHarness::readText(shared + "/private-temp/song.mp4"),
+             aacSong("the first Ondrel's song"));
+    QCOMPARE(BatchHarness::readText(shared + "/private-temp/song (2).mp4"),
+             aacSong("the second Ondrel's song"));
     // And so does the second.
     QVERIFY2(h.rig.messageBox.texts.isEmpty(), qPrintable(h.rig.messageBox.texts.join(u'\n')));
     QVERIFY2(h.log().endsWith(QStringLiteral("... SUCCESS\r\n**Finished**")), qPrintable(h.log()));
-    QCOMPARE(BatchHarness::readText(card + "/Music/song.mp4"),
-             std::string("the second Ondrel's song"));
+    QCOMPARE(BatchHarness::readText(card + "/Music/song.mp4"), aacSong("the second Ondrel's song"));
 }
 
 int main(int argc, char** argv) {
