@@ -94,7 +94,10 @@ ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i sine=frequency=440:dura
     "$music/song.mp3"
 ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i sine=frequency=660:duration=3 \
     -c:a aac -b:a 96k "$music/two words.m4a"
-sources=("$music/song.mp3" "$music/two words.m4a")
+# Apple Lossless keeps the .m4a name, but no card plays it: it is converted.
+ffmpeg -nostdin -hide_banner -loglevel error -f lavfi -i sine=frequency=550:duration=3 \
+    -c:a alac "$music/lossless.m4a"
+sources=("$music/song.mp3" "$music/two words.m4a" "$music/lossless.m4a")
 
 # --- driving the window ------------------------------------------------------
 
@@ -146,7 +149,7 @@ finish_program() {
     check "$1: the program's exit code is 0" [ $? -eq 0 ]
 }
 
-# run_batch NAME STORED_KDH [desktop]: one start of the program with the two
+# run_batch NAME STORED_KDH [desktop]: one start of the program with the three
 # sources, KDH mode as stored before, output to the card or the Desktop.
 run_batch() {
     local name=$1 kdh=$2 where=${3:-card} destination
@@ -159,11 +162,13 @@ run_batch() {
     start_program "$name"
     [ "$where" = desktop ] && click "$DESKTOP_X" "$DESKTOP_Y"
     click "$START_X" "$START_Y"
-    check "$name: both results arrive" \
-        wait_until 120 all_exist "$destination/song.mp4" "$destination/two words.mp4"
+    check "$name: the three results arrive" \
+        wait_until 120 all_exist "$destination/song.mp4" "$destination/two words.mp4" \
+        "$destination/lossless.mp4"
     finish_program "$name"
     result_song="$destination/song.mp4"
     result_m4a="$destination/two words.mp4"
+    result_lossless="$destination/lossless.mp4"
 }
 
 # --- the runs ------------------------------------------------------------------
@@ -176,6 +181,8 @@ test_default_mode_to_card() {
     check "default: song.mp4 is 44100 Hz" [ "$(probe "$result_song" a:0 sample_rate)" = 44100 ]
     check "default: the m4a is passed through unchanged" cmp -s "$music/two words.m4a" \
         "$result_m4a"
+    check "default: the lossless m4a arrives as AAC-LC 44100 Hz" \
+        [ "$(probe "$result_lossless" a:0 codec_name,profile,sample_rate)" = aac,LC,44100 ]
     check "default: TEMP holds song.mp4" test -s "$TEMP/song.mp4"
     check "default: TEMP holds the m4a's copy" cmp -s "$music/two words.m4a" \
         "$TEMP/two words.mp4"
@@ -194,7 +201,9 @@ test_default_mode_to_fat_card() {
     check "fat: the m4a is passed through unchanged" cmp -s "$music/two words.m4a" "$result_m4a"
     check "fat: one song.mp4 of any case is left" \
         [ "$(find "$card/Music" -maxdepth 1 -iname song.mp4 | wc -l)" = 1 ]
-    check "fat: nothing else is left in Music" [ "$(find "$card/Music" -mindepth 1 | wc -l)" = 2 ]
+    check "fat: the lossless m4a arrives as AAC" \
+        [ "$(probe "$result_lossless" a:0 codec_name)" = aac ]
+    check "fat: nothing else is left in Music" [ "$(find "$card/Music" -mindepth 1 | wc -l)" = 3 ]
     check "fat: the unmount ends the card's daemon" unmount_card
     if fat_fsck "$work/card.img"; then pass; else fail "fat: fsck.fat finds damage: $FAT_FSCK"; fi
 }
@@ -207,7 +216,10 @@ test_kdh_mode_to_card() {
     check "kdh: the m4a is converted too" \
         [ "$(probe "$result_m4a" a:0 codec_name,sample_rate,channels)" = aac,48000,2 ]
     check "kdh: the m4a is no plain copy" fails cmp -s "$music/two words.m4a" "$result_m4a"
-    check "kdh: TEMP holds both" all_exist "$TEMP/song.mp4" "$TEMP/two words.mp4"
+    check "kdh: the lossless m4a is converted" \
+        [ "$(probe "$result_lossless" a:0 codec_name,sample_rate)" = aac,48000 ]
+    check "kdh: TEMP holds all three" all_exist "$TEMP/song.mp4" "$TEMP/two words.mp4" \
+        "$TEMP/lossless.mp4"
     check "kdh: KDH stays on" [ "$(stored_kdh)" = 2 ]
     unmount_card
 }
@@ -219,7 +231,10 @@ test_default_mode_to_desktop() {
         [ "$(probe "$result_song" a:0 codec_name,sample_rate)" = aac,44100 ]
     check "desktop: the m4a is passed through unchanged" cmp -s "$music/two words.m4a" \
         "$result_m4a"
-    check "desktop: TEMP holds both" all_exist "$TEMP/song.mp4" "$TEMP/two words.mp4"
+    check "desktop: the lossless m4a arrives as AAC" \
+        [ "$(probe "$result_lossless" a:0 codec_name)" = aac ]
+    check "desktop: TEMP holds all three" all_exist "$TEMP/song.mp4" "$TEMP/two words.mp4" \
+        "$TEMP/lossless.mp4"
     check "desktop: KDH stays off" [ "$(stored_kdh)" = 1 ]
 }
 

@@ -11,6 +11,7 @@
 
 #include "platform/win/WideText.h"
 #include "tests/contract/Check.h"
+#include "tests/support/Mp4Samples.h"
 #include "tests/wine/ShellLinks.h"
 #include "tests/wine/WindowDriver.h"
 
@@ -30,6 +31,7 @@ using namespace shelllinks;
 using namespace windowdriver;
 using ondrel::platform::win::toUtf8;
 using ondrel::platform::win::toWide;
+using ondrel::test::mp4::aacSong;
 
 const std::wstring kInstructions = L"Please do not execute this software directly.\r\n"
                                    L"Drag & Drop music file(s) to the Desktop icon.\r\n"
@@ -385,7 +387,7 @@ CONTRACT_TEST(e2e_a_failing_file_then_a_good_one_and_an_m4a_passed_through) {
     storeKdh("1");
     const std::wstring bad = scene.source(L"fail me.mp3");
     const std::wstring good = scene.source(L"good one.mp3");
-    const std::wstring m4a = scene.source(L"already.m4a", "m4a content");
+    const std::wstring m4a = scene.source(L"already.m4a", aacSong("m4a content"));
     CHECK(scene.start(L"\"" + bad + L"\" \"" + good + L"\" \"" + m4a + L"\""));
     HWND main = scene.mainWindow();
     CHECK(main != nullptr);
@@ -399,7 +401,7 @@ CONTRACT_TEST(e2e_a_failing_file_then_a_good_one_and_an_m4a_passed_through) {
              ffmpegLine(scene, bad, L"fail me") + ffmpegLine(scene, good, L"good one"));
     CHECK(!fileExists(scene.card() + L"\\Music\\fail me.mp4"));
     CHECK(fileExists(scene.card() + L"\\Music\\good one.mp4"));
-    CHECK_EQ(readFile(scene.card() + L"\\Music\\already.mp4"), std::string("m4a content"));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\already.mp4"), aacSong("m4a content"));
     finish(scene, main);
 }
 
@@ -562,8 +564,8 @@ CONTRACT_TEST(e2e_network_paths_keep_their_names) {
             DeleteFileW((desktop + L"\\" + name).c_str());
         const std::wstring album = scene.share() + L"\\Album";
         CreateDirectoryW(album.c_str(), nullptr);
-        writeFile(album + L"\\first.m4a", "first m4a");
-        writeFile(album + L"\\second.m4a", "second m4a");
+        writeFile(album + L"\\first.m4a", aacSong("first m4a"));
+        writeFile(album + L"\\second.m4a", aacSong("second m4a"));
         writeFile(album + L"\\third.mp3", "third mp3");
         // The folder in another case: the long form gives its stored name,
         // the share's root stays as written.
@@ -588,8 +590,8 @@ CONTRACT_TEST(e2e_network_paths_keep_their_names) {
         CHECK(logEndsWith(main, L"No. 1: " + album + L"\\first.m4a... SUCCESS\r\nNo. 2: " + album +
                                     L"\\second.m4a... SUCCESS\r\nNo. 3: " + album +
                                     L"\\third.mp3... SUCCESS\r\n**Finished**"));
-        CHECK_EQ(readFile(out + L"\\first.mp4"), std::string("first m4a"));
-        CHECK_EQ(readFile(out + L"\\second.mp4"), std::string("second m4a"));
+        CHECK_EQ(readFile(out + L"\\first.mp4"), aacSong("first m4a"));
+        CHECK_EQ(readFile(out + L"\\second.mp4"), aacSong("second m4a"));
         CHECK_EQ(readFile(out + L"\\third.mp4"), "converted: " + toUtf8(given + L"\\third.mp3"));
         CHECK(!fileExists(out + L"\\.mp4"));
         finish(scene, main);
@@ -605,7 +607,7 @@ CONTRACT_TEST(e2e_relative_names_become_full_paths) {
     needCard(scene);
     storeKdh("1");
     const std::wstring song = scene.source(L"song.mp3");
-    const std::wstring tune = scene.source(L"rel song.m4a", "rel m4a");
+    const std::wstring tune = scene.source(L"rel song.m4a", aacSong("rel m4a"));
     CreateDirectoryW((scene.sources() + L"\\sub").c_str(), nullptr);
     const std::wstring deeper = scene.source(L"sub\\deeper.mp3");
     CHECK(scene.start(L"song.mp3 \"rel song.m4a\" sub\\deeper.mp3", scene.sources()));
@@ -622,7 +624,7 @@ CONTRACT_TEST(e2e_relative_names_become_full_paths) {
     CHECK_EQ(scene.converterCalls(),
              ffmpegLine(scene, song, L"song") + ffmpegLine(scene, deeper, L"deeper"));
     CHECK_EQ(readFile(scene.card() + L"\\Music\\song.mp4"), "converted: " + toUtf8(song));
-    CHECK_EQ(readFile(scene.card() + L"\\Music\\rel song.mp4"), std::string("rel m4a"));
+    CHECK_EQ(readFile(scene.card() + L"\\Music\\rel song.mp4"), aacSong("rel m4a"));
     CHECK_EQ(readFile(scene.card() + L"\\Music\\deeper.mp4"), "converted: " + toUtf8(deeper));
     finish(scene, main);
 }
@@ -648,7 +650,8 @@ CONTRACT_TEST(e2e_device_names_arrive_with_an_underscore) {
     std::vector<std::wstring> paths;
     for (const Song& song : songs) {
         const std::wstring path = scene.plain() + L"\\" + song.name;
-        writeFile(literalPath(path), "song " + toUtf8(song.name));
+        writeFile(literalPath(path), song.name == L"LPT1.m4a" ? aacSong("song LPT1.m4a")
+                                                              : "song " + toUtf8(song.name));
         paths.push_back(path);
         arguments += (song.quoted ? L"\"" + path + L"\"" : path) + L" ";
         listing += path + L"\r\n";
@@ -668,13 +671,54 @@ CONTRACT_TEST(e2e_device_names_arrive_with_an_underscore) {
         CHECK(log.find(line + L" SUCCESS\r\n") != std::wstring::npos);
         const std::wstring card = scene.card() + L"\\Music\\" + songs[i].stored;
         const std::wstring temp = scene.temp() + L"\\" + songs[i].stored;
-        const std::string expected =
-            songs[i].name == L"LPT1.m4a" ? "song LPT1.m4a" : "converted: " + toUtf8(paths[i]);
+        const std::string expected = songs[i].name == L"LPT1.m4a"
+                                         ? aacSong("song LPT1.m4a")
+                                         : "converted: " + toUtf8(paths[i]);
         CHECK_EQ(readFile(literalPath(card)), expected);
         CHECK_EQ(readFile(literalPath(temp)), expected);
     }
     // Nothing went to a name Windows reads as a device.
     CHECK(!fileExists(literalPath(scene.card() + L"\\Music\\Aux.mp4")));
     CHECK(!fileExists(literalPath(scene.temp() + L"\\Aux.mp4")));
+    finish(scene, main);
+}
+
+// Songs that end up under one name on the card, which ignores case, all
+// arrive: a later one of the batch never replaces an earlier one. A file of
+// that name from before the batch is replaced, and the user's own file in
+// TEMP stays as it was. An .m4a that is no AAC song is converted.
+CONTRACT_TEST(e2e_songs_of_one_name_all_arrive_and_temp_keeps_the_users_file) {
+    Scene scene;
+    needCard(scene);
+    storeKdh("1");
+    CreateDirectoryW((scene.card() + L"\\Music").c_str(), nullptr);
+    writeFile(scene.card() + L"\\Music\\Track01.mp4", "from an earlier day");
+    writeFile(scene.temp() + L"\\intro.mp4", "the user's own video");
+    const std::wstring one = scene.folder(L"Album One") + L"\\Track01.mp3";
+    const std::wstring two = scene.folder(L"Album Two") + L"\\Track01.mp3";
+    writeFile(one, "one");
+    writeFile(two, "two");
+    const std::wstring upper = scene.source(L"Intro.mp3");
+    const std::wstring lower = scene.folder(L"Other") + L"\\intro.m4a";
+    writeFile(lower, "a text file, not a song");
+    CHECK(scene.start(L"\"" + one + L"\" \"" + two + L"\" \"" + upper + L"\" \"" + lower + L"\""));
+    HWND main = scene.mainWindow();
+    CHECK(main != nullptr);
+    if (main == nullptr)
+        return;
+    CHECK(runBatchWithoutError(scene, main));
+    CHECK(logEndsWith(main, L"No. 1: " + one + L"... SUCCESS\r\nNo. 2: " + two +
+                                L"... SUCCESS\r\nNo. 3: " + upper + L"... SUCCESS\r\nNo. 4: " +
+                                lower + L"... SUCCESS\r\n**Finished**"));
+    const std::wstring music = scene.card() + L"\\Music\\";
+    CHECK_EQ(readFile(music + L"Track01.mp4"), "converted: " + toUtf8(one));
+    CHECK_EQ(readFile(music + L"Track01 (2).mp4"), "converted: " + toUtf8(two));
+    CHECK_EQ(readFile(music + L"Intro.mp4"), "converted: " + toUtf8(upper));
+    CHECK_EQ(readFile(music + L"intro (2).mp4"), "converted: " + toUtf8(lower));
+    CHECK_EQ(readFile(scene.temp() + L"\\intro.mp4"), std::string("the user's own video"));
+    // Each conversion wrote under a name of its own in TEMP.
+    CHECK_EQ(scene.converterCalls(),
+             ffmpegLine(scene, one, L"Track01") + ffmpegLine(scene, two, L"Track01 (2)") +
+                 ffmpegLine(scene, upper, L"Intro (2)") + ffmpegLine(scene, lower, L"intro (3)"));
     finish(scene, main);
 }
