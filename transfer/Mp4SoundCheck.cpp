@@ -208,14 +208,15 @@ bool holdsAacInMp4(const ByteReader& read) {
         first = false;
         std::uint64_t size = bigEndian(header, 0, 4);
         std::uint64_t headerSize = 8;
+        // A box that runs to the end of the file is the last one, whole. Only
+        // the short size says so; a 64-bit size of 0 is no size at all.
+        const bool toTheEnd = size == 0;
         if (size == 1) {
             if (header.size() < 16)
                 return false;
             size = (std::uint64_t{bigEndian(header, 8, 4)} << 32) | bigEndian(header, 12, 4);
             headerSize = 16;
         }
-        // A box that runs to the end of the file is the last one, whole.
-        const bool toTheEnd = size == 0;
         if (!toTheEnd && size < headerSize)
             return false;
         if (type == "moov") {

@@ -58,6 +58,10 @@ void Mp4SoundCheckTest::aacSongsPass() {
     const std::string wide = head.substr(0, head.size() - 8) + mp4::bigEndian(1, 4) + "mdat" +
                              mp4::bigEndian(16 + kSound.size(), 8) + kSound;
     QVERIFY(passes(wide));
+    // A 64-bit size of 0 is no "to the end of the file".
+    const std::string zero = head.substr(0, head.size() - 8) + mp4::bigEndian(1, 4) + "mdat" +
+                             mp4::bigEndian(0, 8) + kSound;
+    QVERIFY(!passes(zero));
 }
 
 void Mp4SoundCheckTest::otherSoundIsConverted() {
