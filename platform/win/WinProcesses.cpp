@@ -74,6 +74,35 @@ HANDLE inheritableCopyOf(DWORD which) {
 
 } // namespace
 
+WinProcesses::~WinProcesses() {
+    // Closing the last handle of the job ends what still runs in it. The
+    // services live as long as the program, so this is the program's end.
+    if (m_job != nullptr)
+        ::CloseHandle(static_cast<HANDLE>(m_job));
+}
+
+void* WinProcesses::job() {
+    if (m_jobAsked)
+        return m_job;
+    m_jobAsked = true;
+    // Never inherited: only this process holds it, so it closes exactly
+    // when this process ends. A program started in it may start programs
+    // of its own outside it (the adapter puts FFmpeg in a job of its own,
+    // which ends with the adapter), so no job is ever nested in this one.
+    HANDLE made = CreateJobObjectW(nullptr, nullptr);
+    if (made == nullptr)
+        return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_SILENT_BREAKAWAY_OK;
+    if (!SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        ::CloseHandle(made);
+        return nullptr;
+    }
+    m_job = made;
+    return m_job;
+}
+
 std::int32_t WinProcesses::StartProcess(const std::string& commandLine, int windowStyle) {
     std::wstring wideCommandLine = toWide(commandLine);
     const std::wstring program = programOf(wideCommandLine);
@@ -114,14 +143,24 @@ std::int32_t WinProcesses::StartProcess(const std::string& commandLine, int wind
     startup.StartupInfo.hStdError = error;
     startup.lpAttributeList = attributes;
 
+    // Suspended until it is in the job, so that not one instruction of it
+    // runs outside.
+    HANDLE ending = static_cast<HANDLE>(job());
     PROCESS_INFORMATION started{};
-    const BOOL ok = CreateProcessW(program.c_str(), wideCommandLine.data(), nullptr, nullptr, TRUE,
-                                   EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
-                                   &startup.StartupInfo, &started);
+    const BOOL ok =
+        CreateProcessW(program.c_str(), wideCommandLine.data(), nullptr, nullptr, TRUE,
+                       EXTENDED_STARTUPINFO_PRESENT | (ending != nullptr ? CREATE_SUSPENDED : 0),
+                       nullptr, nullptr, &startup.StartupInfo, &started);
     const DWORD code = GetLastError();
     DeleteProcThreadAttributeList(attributes);
     if (!ok)
         win::throwError("StartProcess", programText, code);
+    if (ending != nullptr) {
+        // Where the system refuses (this process in a job of its own that
+        // allows no other), the program runs as it would have without one.
+        AssignProcessToJobObject(ending, started.hProcess);
+        ResumeThread(started.hThread);
+    }
     ::CloseHandle(started.hThread);
     ::CloseHandle(started.hProcess);
     return static_cast<std::int32_t>(started.dwProcessId);

@@ -47,6 +47,20 @@ CONTRACT_CHILD(read_input) {
     return 0;
 }
 
+// start_and_hold FILE: as Ondrel starts a converter, starts a program that
+// would sleep for ten minutes, puts its id into FILE, and waits to be killed.
+CONTRACT_CHILD(start_and_hold) {
+    auto native = contract::nativeServices();
+    Services services = native.services();
+    const std::int32_t id = services.processes.StartProcess(
+        contract::childCommandLine(services, {"sleep", "600000"}), kMinimizedNoFocus);
+    // Whole or not at all: the test reads it as soon as it is there.
+    contract::writeFile(arguments.at(0) + ".part", std::to_string(id));
+    std::rename((arguments.at(0) + ".part").c_str(), arguments.at(0).c_str());
+    for (;;)
+        std::this_thread::sleep_for(std::chrono::hours(1));
+}
+
 CONTRACT_TEST(a_started_program_gets_its_arguments_and_is_waited_for) {
     auto native = contract::nativeServices();
     Services services = native.services();
@@ -90,6 +104,46 @@ CONTRACT_TEST(a_running_program_times_out_and_is_terminated) {
     CHECK_EQ(contract::waitForEnd(processes, waiter), kWaitObject0);
     CHECK(processes.CloseHandle(killer));
     CHECK(processes.CloseHandle(waiter));
+}
+
+// Ondrel killed outright (kill -9, Task Manager, taskkill /F) runs no code of
+// its own on the way out: the converter it started must end with it all the
+// same, not go on writing into TEMP for nobody.
+CONTRACT_TEST(a_started_program_ends_with_the_process_that_started_it) {
+    auto native = contract::nativeServices();
+    Services services = native.services();
+    Processes& processes = services.processes;
+    TempFolder temp;
+    const std::string record = temp / "started.txt";
+
+    const std::int32_t holder = processes.StartProcess(
+        contract::childCommandLine(services, {"start_and_hold", record}), kMinimizedNoFocus);
+    const ProcessHandle killer =
+        processes.OpenProcess(kProcessTerminate | kSynchronize, false, holder);
+    CHECK(killer != 0);
+    std::string started;
+    for (int poll = 0; poll < 1200 && started.empty(); ++poll) {
+        started = contract::readFile(record);
+        if (started.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    CHECK(!started.empty());
+    if (started.empty())
+        return;
+    const std::int32_t converter = std::stoi(started);
+    const ProcessHandle waiter =
+        processes.OpenProcess(kProcessTerminate | kSynchronize, false, converter);
+    CHECK(waiter != 0);
+    CHECK_EQ(processes.WaitForSingleObject(waiter, 0), kWaitTimeout);
+
+    CHECK(processes.TerminateProcess(killer, 1));
+    CHECK_EQ(contract::waitForEnd(processes, killer), kWaitObject0);
+    const std::uint32_t ended = contract::waitForEnd(processes, waiter);
+    CHECK_EQ(ended, kWaitObject0);
+    if (ended != kWaitObject0)
+        processes.TerminateProcess(waiter, 1);
+    processes.CloseHandle(waiter);
+    processes.CloseHandle(killer);
 }
 
 CONTRACT_TEST(processes_that_do_not_exist_and_bad_handles_fail_quietly) {
