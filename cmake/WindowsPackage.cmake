@@ -38,17 +38,18 @@ if(TARGET Ondrel)
                   set(ONDREL_FFMPEG_DIR \"${ONDREL_FFMPEG_DIR}\")")
     install(SCRIPT ${CMAKE_SOURCE_DIR}/packaging/windows/install-ffmpeg.cmake)
 
-    # The installer's uninstall runs it to delete the user's shortcuts into
-    # the removed folder. A window program, so that no console flashes up.
-    add_executable(ondrel_remove_shortcuts WIN32
-                   ${CMAKE_SOURCE_DIR}/packaging/windows/remove_shortcuts_win.cpp)
-    set_target_properties(ondrel_remove_shortcuts PROPERTIES OUTPUT_NAME remove-shortcuts)
-    target_compile_definitions(ondrel_remove_shortcuts PRIVATE UNICODE _UNICODE)
-    target_link_libraries(ondrel_remove_shortcuts PRIVATE ondrel_warnings ole32 shell32 uuid)
+    # The installer's uninstall runs it to refuse while Ondrel runs from the
+    # folder, and to delete the user's shortcuts into the removed folder. A
+    # window program, so that no console flashes up.
+    add_executable(ondrel_uninstall_helper WIN32
+                   ${CMAKE_SOURCE_DIR}/packaging/windows/uninstall_helper_win.cpp)
+    set_target_properties(ondrel_uninstall_helper PROPERTIES OUTPUT_NAME uninstall-helper)
+    target_compile_definitions(ondrel_uninstall_helper PRIVATE UNICODE _UNICODE)
+    target_link_libraries(ondrel_uninstall_helper PRIVATE ondrel_warnings ole32 shell32 uuid)
     if(MSVC)
-        target_link_options(ondrel_remove_shortcuts PRIVATE /ENTRY:wmainCRTStartup)
+        target_link_options(ondrel_uninstall_helper PRIVATE /ENTRY:wmainCRTStartup)
     else()
-        target_link_options(ondrel_remove_shortcuts PRIVATE -static -municode
+        target_link_options(ondrel_uninstall_helper PRIVATE -static -municode
                             $<$<CONFIG:Release,MinSizeRel>:-s>)
     endif()
 
@@ -57,11 +58,11 @@ if(TARGET Ondrel)
         COMMAND ${CMAKE_COMMAND} -DONDREL_SOURCE_DIR=${CMAKE_SOURCE_DIR}
                 -DONDREL_BINARY_DIR=${CMAKE_BINARY_DIR} -DONDREL_VERSION=${PROJECT_VERSION}
                 -DONDREL_CONFIG=$<CONFIG> -DONDREL_WIXL=${ONDREL_WIXL}
-                -DONDREL_REMOVE_SHORTCUTS=$<TARGET_FILE:ondrel_remove_shortcuts>
+                -DONDREL_UNINSTALL_HELPER=$<TARGET_FILE:ondrel_uninstall_helper>
                 -P ${CMAKE_SOURCE_DIR}/packaging/windows/release.cmake
         USES_TERMINAL VERBATIM)
     add_dependencies(windows_release Ondrel ondrel_ffmpeg_adapter ondrel_kdh_adapter
-                     ondrel_remove_shortcuts)
+                     ondrel_uninstall_helper)
 endif()
 
 # Packing needs only what is installed, built beforehand (cmake --build <build>

@@ -1,6 +1,6 @@
 # The target windows_release (cmake/WindowsPackage.cmake) runs this with
 #   -DONDREL_SOURCE_DIR -DONDREL_BINARY_DIR -DONDREL_VERSION -DONDREL_CONFIG
-#   -DONDREL_WIXL -DONDREL_REMOVE_SHORTCUTS
+#   -DONDREL_WIXL -DONDREL_UNINSTALL_HELPER
 # and, to write the packages elsewhere than into <build>/package,
 #   -DONDREL_PACKAGE_DIR
 # It installs the program folder into <build>/windows-release/ and makes of it
@@ -120,11 +120,11 @@ string(REGEX REPLACE "\n$" "" ONDREL_MSI_COMPONENT_REFS "${folder_refs}")
 string(UUID ONDREL_PRODUCT_CODE NAMESPACE 2944734B-D3B1-4DE8-82C1-2722C7A83359
        NAME "Ondrel ${ONDREL_VERSION} win64" TYPE SHA1 UPPER)
 # wixl takes no absolute source paths: all are relative to ${work}, where it runs.
-file(COPY ${ONDREL_SOURCE_DIR}/desktop/icons/ondrel.ico ${ONDREL_REMOVE_SHORTCUTS}
+file(COPY ${ONDREL_SOURCE_DIR}/desktop/icons/ondrel.ico ${ONDREL_UNINSTALL_HELPER}
      DESTINATION ${work}/installer)
 set(ONDREL_ICON installer/ondrel.ico)
-get_filename_component(helper ${ONDREL_REMOVE_SHORTCUTS} NAME)
-set(ONDREL_REMOVE_SHORTCUTS installer/${helper})
+get_filename_component(helper ${ONDREL_UNINSTALL_HELPER} NAME)
+set(ONDREL_UNINSTALL_HELPER installer/${helper})
 configure_file(${ONDREL_SOURCE_DIR}/packaging/windows/Ondrel.wxs.in ${work}/Ondrel.wxs @ONLY)
 
 set(msi ${package}/${name}.msi)

@@ -2,7 +2,8 @@
 // /qn, then what is on the machine afterwards: the program folder in Program
 // Files with the download's files, the Start menu entry, the entry in the
 // installed programs, the program starting from there, and after the
-// uninstall nothing of it, nor the user's shortcuts into the removed folder.
+// uninstall nothing of it, nor the user's shortcuts into the removed folder;
+// while the program runs, an uninstall that is refused and changes nothing.
 //
 // ONDREL_MSI names the installer, ONDREL_MSI_NEWER one of a later version made
 // from the same build, ONDREL_VERSION and ONDREL_NEWER_VERSION their versions,
@@ -173,7 +174,7 @@ void uninstallLeftovers() {
 void checkInstalledFiles(const std::wstring& unpacked) {
     std::vector<std::wstring> expected = filesBelow(unpacked);
     CHECK(expected.size() >= 5);
-    expected.push_back(L"uninstall\\remove-shortcuts.exe");
+    expected.push_back(L"uninstall\\uninstall-helper.exe");
     std::sort(expected.begin(), expected.end());
     const std::vector<std::wstring> installed = filesBelow(installFolder());
     CHECK(installed == expected);
@@ -340,3 +341,39 @@ CONTRACT_TEST(installer_newer_version_replaces_the_older) {
 }
 
 } // namespace
+
+// Uninstalled while the installed Ondrel runs: its open files would be left
+// behind and the uninstall still report success. It is refused instead, with
+// an error code, and everything stays as it was; once Ondrel is closed the
+// uninstall goes through.
+CONTRACT_TEST(installer_refuses_to_uninstall_while_ondrel_runs) {
+    Packages packages;
+    CHECK_EQ(msiexec(L"/i", packages.msi), 0L);
+    const std::wstring productCode = checkUninstallEntry(packages.version);
+    std::wstring line = L"\"" + installFolder() + L"\\Ondrel.exe\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CHECK(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         installFolder().c_str(), &startup, &process));
+    if (process.hProcess == nullptr)
+        return;
+    HWND main = waitForWindow(process.dwProcessId, L"Ondrel");
+    CHECK(main != nullptr);
+
+    // Windows Installer ends a failed removal with 1603; Wine's with 1627.
+    const long refused = msiexec(L"/x", packages.msi);
+    CHECK(refused == 1603L || refused == 1627L);
+    checkInstalledFiles(packages.unpacked);
+    checkStartMenuEntry();
+    checkUninstallEntry(packages.version);
+    CHECK_EQ(WaitForSingleObject(process.hProcess, 0), DWORD{WAIT_TIMEOUT});
+
+    if (main != nullptr)
+        PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    CHECK_EQ(msiexec(L"/x", packages.msi), 0L);
+    checkNothingLeft(productCode);
+}

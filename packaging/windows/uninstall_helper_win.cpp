@@ -1,20 +1,29 @@
-// remove-shortcuts.exe "<installation folder>"
+// uninstall-helper.exe, run by the installer when Ondrel is uninstalled:
 //
-// Run by the installer when Ondrel is uninstalled, as the user who
-// uninstalls it. "Setting" made Ondrel.lnk on that user's Desktop and in
-// their SendTo folder; once the folder is gone they would point at nothing.
-// Each is deleted when its target lies inside the folder being removed. One
-// that points elsewhere (an Ondrel unpacked from the zip, say) is that copy's
-// and stays.
+// uninstall-helper.exe in-use "<installation folder>" <UI level>
+//   Before anything is removed. An Ondrel still running from the folder (or
+//   its converter) keeps its files open: Windows would leave them behind,
+//   Wine would leave the whole folder, and the uninstall would still report
+//   success. So the uninstall is refused while one runs, with the installer's
+//   UI level telling whether a message may be shown (2: silent, none).
+//   0: nothing of the folder runs; 1: something does (the uninstall stops
+//   and leaves everything as it was); 2: no folder given.
 //
-// The installer ignores the exit code: a shortcut left behind must not stop
-// an uninstall. 0: done; 1: no folder given.
+// uninstall-helper.exe shortcuts "<installation folder>"
+//   As the user who uninstalls. "Setting" made Ondrel.lnk on that user's
+//   Desktop and in their SendTo folder; once the folder is gone they would
+//   point at nothing. Each is deleted when its target lies inside the folder
+//   being removed. One that points elsewhere (an Ondrel unpacked from the
+//   zip, say) is that copy's and stays. The installer ignores the exit code:
+//   a shortcut left behind must not stop an uninstall. 0: done; 2: no folder
+//   given.
 
 #include <windows.h>
 
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -82,13 +91,44 @@ std::wstring shortcutTarget(const std::wstring& linkPath) {
     return target;
 }
 
-} // namespace
+// Whether a process other than this one runs a program from inside the folder.
+bool runsFromInside(const std::wstring& folder) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    bool found = false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+         more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId())
+            continue;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (process == nullptr)
+            continue;
+        std::vector<wchar_t> image(32768, L'\0');
+        DWORD length = static_cast<DWORD>(image.size());
+        if (QueryFullProcessImageNameW(process, 0, image.data(), &length))
+            found = isInside(normalized(std::wstring(image.data(), length)), folder);
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc != 2 || argv[1][0] == L'\0')
-        return 1;
-    const std::wstring folder = normalized(argv[1]);
+int refuseWhileInUse(const std::wstring& folder, const std::wstring& uiLevel) {
+    if (!runsFromInside(folder))
+        return 0;
+    // 2 is INSTALLUILEVEL_NONE: msiexec /qn, where nobody could answer.
+    if (uiLevel != L"2")
+        MessageBoxW(nullptr,
+                    L"Ondrel is running. Close Ondrel, then uninstall it again.\n\n"
+                    L"Nothing has been removed.",
+                    L"Ondrel", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+    return 1;
+}
 
+int removeShortcuts(const std::wstring& folder) {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 0;
     for (const KNOWNFOLDERID* id : {&FOLDERID_Desktop, &FOLDERID_SendTo}) {
@@ -104,4 +144,18 @@ int wmain(int argc, wchar_t** argv) {
     }
     CoUninitialize();
     return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3 || argv[2][0] == L'\0')
+        return 2;
+    const std::wstring duty = argv[1];
+    const std::wstring folder = normalized(argv[2]);
+    if (duty == L"in-use")
+        return refuseWhileInUse(folder, argc > 3 ? argv[3] : L"");
+    if (duty == L"shortcuts")
+        return removeShortcuts(folder);
+    return 2;
 }
