@@ -235,6 +235,52 @@ void checkNothingLeft(const std::wstring& productCode) {
           MsiQueryProductStateW(productCode.c_str()) == INSTALLSTATE_UNKNOWN);
 }
 
+// The installed Ondrel.exe, started from its folder as the Start menu entry
+// starts it, with its main window found.
+class InstalledOndrel {
+public:
+    InstalledOndrel() {
+        std::wstring line = L"\"" + installFolder() + L"\\Ondrel.exe\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        CHECK(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             installFolder().c_str(), &startup, &m_process));
+        if (m_process.hProcess != nullptr)
+            main = waitForWindow(m_process.dwProcessId, L"Ondrel");
+        CHECK(main != nullptr);
+    }
+    ~InstalledOndrel() {
+        if (m_process.hProcess == nullptr)
+            return;
+        if (running())
+            TerminateProcess(m_process.hProcess, 1);
+        CloseHandle(m_process.hProcess);
+        CloseHandle(m_process.hThread);
+    }
+    InstalledOndrel(const InstalledOndrel&) = delete;
+    InstalledOndrel& operator=(const InstalledOndrel&) = delete;
+
+    bool running() const {
+        return m_process.hProcess != nullptr &&
+               WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT;
+    }
+
+    // The close box: true when the program then ends with exit code 0.
+    bool close() {
+        if (main == nullptr)
+            return false;
+        PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        DWORD code = STILL_ACTIVE;
+        return WaitForSingleObject(m_process.hProcess, 120000) == WAIT_OBJECT_0 &&
+               GetExitCodeProcess(m_process.hProcess, &code) && code == 0;
+    }
+
+    HWND main = nullptr;
+
+private:
+    PROCESS_INFORMATION m_process{};
+};
+
 // --- tests ---------------------------------------------------------------------------------
 
 struct Packages {
@@ -270,27 +316,12 @@ CONTRACT_TEST(installer_installs_and_uninstalls_silently) {
 
     // The installed program starts from the Start menu's folder and shows its
     // window; its close box ends it.
-    std::wstring line = L"\"" + installFolder() + L"\\Ondrel.exe\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    CHECK(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         installFolder().c_str(), &startup, &process));
-    if (process.hProcess != nullptr) {
-        HWND main = waitForWindow(process.dwProcessId, L"Ondrel");
-        CHECK(main != nullptr);
-        // Started without songs, it says how it is meant to be used.
-        CHECK(main != nullptr &&
-              logOf(main).find(L"Please do not execute this software directly.") !=
-                  std::wstring::npos);
-        PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-        CHECK(WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0);
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(process.hProcess, &code);
-        CHECK_EQ(code, DWORD{0});
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-    }
+    InstalledOndrel ondrel;
+    // Started without songs, it says how it is meant to be used.
+    CHECK(ondrel.main != nullptr &&
+          logOf(ondrel.main).find(L"Please do not execute this software directly.") !=
+              std::wstring::npos);
+    CHECK(ondrel.close());
 
     // The user's shortcuts: one into the installed folder, one into an Ondrel
     // unpacked elsewhere, which is not the installer's to remove.
@@ -350,16 +381,7 @@ CONTRACT_TEST(installer_refuses_to_uninstall_while_ondrel_runs) {
     Packages packages;
     CHECK_EQ(msiexec(L"/i", packages.msi), 0L);
     const std::wstring productCode = checkUninstallEntry(packages.version);
-    std::wstring line = L"\"" + installFolder() + L"\\Ondrel.exe\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    CHECK(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         installFolder().c_str(), &startup, &process));
-    if (process.hProcess == nullptr)
-        return;
-    HWND main = waitForWindow(process.dwProcessId, L"Ondrel");
-    CHECK(main != nullptr);
+    InstalledOndrel ondrel;
 
     // Windows Installer ends a failed removal with 1603; Wine's with 1627.
     const long refused = msiexec(L"/x", packages.msi);
@@ -367,13 +389,9 @@ CONTRACT_TEST(installer_refuses_to_uninstall_while_ondrel_runs) {
     checkInstalledFiles(packages.unpacked);
     checkStartMenuEntry();
     checkUninstallEntry(packages.version);
-    CHECK_EQ(WaitForSingleObject(process.hProcess, 0), DWORD{WAIT_TIMEOUT});
+    CHECK(ondrel.running());
 
-    if (main != nullptr)
-        PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    CHECK(WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
+    CHECK(ondrel.close());
     CHECK_EQ(msiexec(L"/x", packages.msi), 0L);
     checkNothingLeft(productCode);
 }
