@@ -141,12 +141,18 @@ bool TransferBatch::transferFile(int index, const std::string& cardRoot) {
         } else if (ConverterRunner::reachesConverterIntact(source) &&
                    ConverterRunner::reachesConverterIntact(TempFile)) {
             setStatus("Converting the music file for DS...");
-            if (!refresh())
+            // Closed on the way, the batch ends; a name nothing was written
+            // under is given back first.
+            if (!refresh()) {
+                fileSystem.removeEmptyOwnFile(TempFile);
                 return false;
+            }
             ConverterRunner(m_window, m_services)
                 .RunConverter(source, TempFile, m_window.kdhOption().isChecked());
-            if (m_window.unloaded())
+            if (m_window.unloaded()) {
+                fileSystem.removeEmptyOwnFile(TempFile);
                 return false;
+            }
             attempted = true;
         }
     }

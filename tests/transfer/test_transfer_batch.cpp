@@ -735,6 +735,8 @@ void TransferBatchTest::closingDuringConversionEndsConverterAndBatch() {
     QCOMPARE(h.log(), logAtClose);
     QCOMPARE(h.pauses.size(), pausesAtClose);
     QCOMPARE(h.calls().size(), std::size_t{1});
+    // The name made for the song, which the converter never wrote, is gone.
+    QVERIFY(std::filesystem::is_empty(h.rig.tempDir()));
 }
 
 // A volume whose server stopped answering holds every question about it: the
