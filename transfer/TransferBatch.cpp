@@ -211,7 +211,8 @@ bool TransferBatch::deliver(const std::string& tempFile, const std::string& dest
     // "Intro" and "intro" on a card that ignores case) both arrive.
     for (int n = 1; n <= kFreeNames; ++n) {
         const std::string path = candidate(n);
-        if (m_delivered.count(storedPath(path)) != 0)
+        const std::string stored = storedPath(path);
+        if (!stored.empty() && m_delivered.count(stored) != 0)
             continue;
         if (fileSystem.FolderExists(path)) {
             failure = "Failed to transfer the music file: the card holds a folder named " +
@@ -220,7 +221,9 @@ bool TransferBatch::deliver(const std::string& tempFile, const std::string& dest
         }
         if (!fileSystem.copyOwnFile(tempFile, path))
             return false;
-        m_delivered.insert(storedPath(path));
+        const std::string written = storedPath(path);
+        if (!written.empty())
+            m_delivered.insert(written);
         return true;
     }
     return false;
